@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds and runs every test twice: in the Release build and in a build under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/setup.sh samtools
+
+jobs=$(nproc)
+echo "== Release build" >&2
+bash scripts/build.sh build
+(cd build && ctest --output-on-failure -j "$jobs")
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build" >&2
+bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVENKARI_SANITIZE=ON
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --output-on-failure -j "$jobs")

@@ -1,0 +1,20 @@
+#pragma once
+#include <cstdint>
+#include <istream>
+#include <map>
+#include <string>
+
+#include "common/bit_dna.h"
+
+class MT_random;
+
+// FASTA genome loaders. Starts are 1-based offsets in the concatenation of
+// all sequences in file order. Return 0, 2 for a duplicate name, 3 when no
+// chromosome was read.
+int read_genome(std::istream &in, std::map<std::string, std::string> &seqs,
+                std::map<std::string, uint64_t> &starts, long &genome_len);
+int read_genome_str_bit(std::istream &in, bit_DNA_t &genome,
+                        std::map<std::string, uint64_t> &starts,
+                        long &genome_len, MT_random &gen);
+int read_genome_str(std::istream &in, std::string &genome,
+                    std::map<std::string, uint64_t> &starts, long &genome_len);

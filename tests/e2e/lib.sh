@@ -1,0 +1,76 @@
+# Shared helpers for the end-to-end scripts. Each script is called as
+#   bash script.sh <program> <source dir> <data dir>
+# and runs the program in a scratch directory that is removed afterwards.
+set -u
+BIN=$1
+SRC=$2
+DATA=$3
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+cd "$WORK" || exit 1
+FAILS=0
+CHECKS=0
+BANNER_LINES=5
+
+fail() {
+  echo "FAIL: $*" >&2
+  FAILS=$((FAILS + 1))
+}
+
+# run ARGS...: stdout to out, stderr (without the banner) to err, status in STATUS.
+run() {
+  "$BIN" "$@" >out 2>err.full
+  STATUS=$?
+  tail -n +$((BANNER_LINES + 1)) err.full >err
+}
+
+# run_in FILE ARGS...: like run, with standard input from FILE.
+run_in() {
+  local input=$1
+  shift
+  "$BIN" "$@" <"$input" >out 2>err.full
+  STATUS=$?
+  tail -n +$((BANNER_LINES + 1)) err.full >err
+}
+
+expect_status() {
+  CHECKS=$((CHECKS + 1))
+  [ "$STATUS" -eq "$1" ] || fail "${2:-}: status $STATUS, expected $1 (stderr: $(head -c 300 err))"
+}
+
+# The standard error body holds this exact line.
+expect_err_line() {
+  CHECKS=$((CHECKS + 1))
+  grep -qxF -- "$1" err || fail "stderr lacks line [$1]; got: $(head -c 400 err)"
+}
+
+# The standard error body is exactly this text (lines given as arguments).
+expect_err_is() {
+  CHECKS=$((CHECKS + 1))
+  printf '%s\n' "$@" >expected.err
+  cmp -s expected.err err || fail "stderr differs: $(diff expected.err err | head -20)"
+}
+
+expect_out_file() {
+  CHECKS=$((CHECKS + 1))
+  cmp -s "$1" out || fail "stdout differs from $1: $(diff "$1" out | head -20)"
+}
+
+expect_out_empty() {
+  CHECKS=$((CHECKS + 1))
+  [ ! -s out ] || fail "stdout not empty: $(head -c 200 out)"
+}
+
+expect_file_eq() {
+  CHECKS=$((CHECKS + 1))
+  cmp -s "$1" "$2" || fail "$1 differs from $2: $(diff "$1" "$2" | head -20)"
+}
+
+finish() {
+  if [ "$FAILS" -gt 0 ]; then
+    echo "$FAILS of $CHECKS checks failed"
+    exit 1
+  fi
+  echo "all $CHECKS checks passed"
+  exit 0
+}
