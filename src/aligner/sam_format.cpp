@@ -1,0 +1,69 @@
+#include "aligner/sam_format.h"
+
+#include <charconv>
+#include <cstring>
+
+#include "aligner/params.h"
+#include "common/constants.h"
+
+void append_int(std::string &out, int64_t v) {
+  char buf[24];
+  auto r = std::to_chars(buf, buf + sizeof buf, v);
+  out.append(buf, r.ptr);
+}
+
+void append_uint(std::string &out, uint64_t v) {
+  char buf[24];
+  auto r = std::to_chars(buf, buf + sizeof buf, v);
+  out.append(buf, r.ptr);
+}
+
+void append_int_tag(std::string &out, const char *tag, int64_t v) {
+  out.push_back('\t');
+  out.append(tag);
+  append_int(out, v);
+}
+
+void append_seq_field(std::string &out, const std::string &s) {
+  if (s.empty())
+    out.push_back('*');
+  else
+    out.append(s);
+}
+
+static void append_text_tag(std::string &out, const char *tag,
+                            const std::string &v) {
+  out.push_back('\t');
+  out.append(tag);
+  out.append(v);
+}
+
+void append_opt_tags(std::string &out, const tolve_params_t *p,
+                     const std::string &barcode) {
+  if (p->barcode_len > 0)
+    append_text_tag(out, "BC:Z:", barcode);
+  if (p->output_RG)
+    append_text_tag(out, "RG:Z:", p->RG_ID);
+  if (p->output_PU)
+    append_text_tag(out, "PU:Z:", p->PU);
+  if (p->output_LB)
+    append_text_tag(out, "LB:Z:", p->LB);
+  if (p->output_PG)
+    append_text_tag(out, "PG:Z:", PROG_NAME);
+}
+
+void append_side_record(std::string &out, const std::string &name,
+                        const char *suffix, const std::string &seq,
+                        const std::string &qual, bool qual_exist) {
+  out.push_back(qual_exist ? '@' : '>');
+  out.append(name);
+  out.append(suffix);
+  out.push_back('\n');
+  out.append(seq);
+  out.push_back('\n');
+  if (qual_exist) {
+    out.append("+\n");
+    out.append(qual);
+    out.push_back('\n');
+  }
+}
