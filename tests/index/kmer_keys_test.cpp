@@ -3,14 +3,12 @@
 #include <random>
 #include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "index/index_file.h"
 #include "index/kmer_keys.h"
-#include "index/kmer_select.h"
 #include "index/kmer_sort.h"
 
 namespace {
@@ -21,15 +19,6 @@ std::vector<uint64_t> offered(const std::string &s, unsigned m) {
   scan_windows(s.data(), s.size(), m,
                [&](uint64_t, uint64_t off) { offs.push_back(off); });
   return offs;
-}
-
-std::vector<std::pair<uint64_t, uint64_t>> selected(const std::string &s, int k,
-                                                    int mode) {
-  std::vector<std::pair<uint64_t, uint64_t>> out;
-  select_windows(s, k, mode, [&](uint64_t key, uint64_t off) {
-    out.emplace_back(key, off);
-  });
-  return out;
 }
 
 TEST(KmerKeys, ContinuousKeyPutsFirstBaseLowest) {
@@ -110,33 +99,6 @@ TEST(KmerKeys, WindowScanSkipsInvalidCharacters) {
       b = w;
   });
   EXPECT_EQ(a, b);
-}
-
-TEST(KmerKeys, ModesPickScansAndSampling) {
-  std::mt19937_64 gen(7);
-  std::string s;
-  for (int i = 0; i < 2000; ++i)
-    s += "ACGT"[gen() & 3];
-  const auto all_cont = selected(s, 12, 0);
-  const auto all_spaced = selected(s, 12, 4);
-  EXPECT_EQ(all_cont.size(), s.size() - 12); // every window but the last
-  EXPECT_EQ(all_spaced.size(), s.size() - 16);
-  for (const auto &ks : all_spaced)
-    EXPECT_GE(ks.first, uint64_t(1) << 24);
-  auto sampled = [](std::vector<std::pair<uint64_t, uint64_t>> v, int mode) {
-    v.erase(std::remove_if(v.begin(), v.end(),
-                           [&](const std::pair<uint64_t, uint64_t> &x) {
-                             return !hash_key2(x.first, mode);
-                           }),
-            v.end());
-    return v;
-  };
-  EXPECT_EQ(selected(s, 12, 1), sampled(all_cont, 1));
-  EXPECT_EQ(selected(s, 12, 2), sampled(all_spaced, 2));
-  auto both = sampled(all_cont, 3);
-  const auto spaced3 = sampled(all_spaced, 3);
-  both.insert(both.end(), spaced3.begin(), spaced3.end());
-  EXPECT_EQ(selected(s, 12, 3), both);
 }
 
 TEST(KmerSort, MatchesLexicographicOrder) {
