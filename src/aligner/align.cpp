@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "aligner/align_options.h"
+#include "aligner/align_run.h"
 #include "aligner/gz_input.h"
 #include "aligner/index_load.h"
 #include "aligner/out_buffer.h"
@@ -54,18 +55,6 @@ int load_index(tolve_params_t *p, gz_input_t &in, const std::string &name,
   return 0;
 }
 
-void finish_run(tolve_params_t *p) {
-  ro_timer timer;
-  std::cerr << "Total alignment time: " << timer.elapsed_time() << std::endl;
-  std::cerr << "Number of NW and SW   " << p->num_SW << std::endl;
-  for (int r = 0; r < 2; r++) {
-    if (p->reads_file[r])
-      p->reads_file[r]->close();
-    if (p->hybrid_out[r])
-      p->hybrid_out[r]->close();
-  }
-}
-
 int run_align(tolve_params_t *p, std::vector<std::string> &args) {
   if (args.empty()) {
     std::cerr << align_usage(p) << std::flush;
@@ -90,8 +79,7 @@ int run_align(tolve_params_t *p, std::vector<std::string> &args) {
     gz_input_close(in);
     return s;
   }
-  finish_run(p);
-  return 0;
+  return align_run(p);
 }
 
 } // namespace

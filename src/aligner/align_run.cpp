@@ -101,6 +101,5 @@ int align_run(tolve_params_t *p) {
   std::cerr << "Total alignment time: " << align_timer.elapsed_time()
             << std::endl;
   std::cerr << "Number of NW and SW   " << p->num_SW << std::endl;
-  std::cerr << "Alignment complete! " << std::endl;
   return 0;
 }
