@@ -1,7 +1,6 @@
 #include "aligner/gz_input.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 
 namespace {

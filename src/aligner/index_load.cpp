@@ -11,19 +11,15 @@
 #include "aligner/params.h"
 #include "aligner/pen_tester.h"
 #include "common/bit_dna.h"
+#include "index/index_format.h"
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
               "index fields are read as little-endian host values");
 
 namespace {
 
-const int32_t INDEX_MAGIC = 314;
-const int32_t INDEX_VERSION = 6;
-const int32_t INDEX_SPACED_GAP = 4;
-const int32_t MAX_BUCKET_BITS = 26;
-const int MIN_KMER_SIZE = 12;
-// Positions are 1-based uint32 values.
-const int64_t MAX_GENOME_LENGTH = 4294967294LL;
+// Shorter k-mers are too frequent to seed with.
+const int MIN_ALIGN_KMER_SIZE = 12;
 const uint64_t MAX_NAME_LENGTH = 1 << 20;
 // Deflate expands at most about 1032-fold.
 const uint64_t MAX_EXPANSION = 1100;
@@ -37,17 +33,17 @@ int wrong_format() {
 
 int read_header(gz_input_t &in) {
   int32_t magic = 0, version = 0, count = 0;
-  if (!gz_input_value(in, magic) || magic != INDEX_MAGIC)
+  if (!gz_input_value(in, magic) || magic != global::MAGIC_INT)
     return wrong_format();
   if (!gz_input_value(in, version))
     return wrong_format();
-  if (version != INDEX_VERSION) {
+  if (version != global::HASH_VERSION) {
     std::cerr << "Hash file is of the wrong version\n";
     return 1;
   }
   if (!gz_input_value(in, count))
     return wrong_format();
-  if (count != 1) {
+  if (count != INDEX_PARAM_COUNT) {
     std::cerr << "Incorrect number of parameters in index: " << count << "\n"
               << "Please check that index file is correct or re-build it\n";
     return 1;
@@ -79,7 +75,8 @@ int read_genome(gz_input_t &in, tolve_params_t *p) {
   if (!gz_input_value(in, mode) || !gz_input_value(in, length) ||
       !gz_input_value(in, bits) || !gz_input_value(in, bytes))
     return wrong_format();
-  if (mode < 0 || mode > 4 || length < 0 || length > MAX_GENOME_LENGTH ||
+  if (mode < 0 || mode >= NUM_INDEX_MODES || length < 0 ||
+      static_cast<uint64_t>(length) > MAX_GENOME_LENGTH ||
       bits != 2 * static_cast<uint64_t>(length) ||
       bytes != (static_cast<uint64_t>(length) + 3) / 4)
     return wrong_format();
@@ -158,11 +155,11 @@ bool sizes_valid(const table_sizes_t &t, const tolve_params_t *p) {
   // Bucket bounds are 1-based uint32 indices one past the last entry.
   if (t.entries > UINT32_MAX - 1 || t.groups > t.entries)
     return false;
-  if (t.span < 1 || t.span > 32 || t.spaced_gap != INDEX_SPACED_GAP)
+  if (t.span < 1 || t.span > 32 || t.spaced_gap != SPACED_SPACE)
     return false;
   if (p->INDEX_MODE >= 2 && t.span <= t.spaced_gap)
     return false;
-  return t.bucket_bits >= 1 && t.bucket_bits <= MAX_BUCKET_BITS;
+  return t.bucket_bits >= 1 && t.bucket_bits <= MINI_HASH_BITS;
 }
 
 struct group_reader_t {
@@ -264,9 +261,9 @@ int load_index_table(gz_input_t &in, tolve_params_t *p, uint64_t file_bytes) {
   std::cerr << "k-mer size: " << p->kmer_size << "\n";
   if (!sizes_valid(t, p))
     return wrong_format();
-  if (p->kmer_size < MIN_KMER_SIZE) {
+  if (p->kmer_size < MIN_ALIGN_KMER_SIZE) {
     std::cerr << "ERROR: k-mer size too small, should be at least: "
-              << MIN_KMER_SIZE << "\n";
+              << MIN_ALIGN_KMER_SIZE << "\n";
     return 3;
   }
   if (!set_buckets(p))
