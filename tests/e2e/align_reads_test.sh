@@ -1,0 +1,55 @@
+# align on a small genome with a repeat: exact reads on both strands, reads
+# with mismatches, one deletion and one insertion, an N, a read in two
+# places, a random read, a short read and one running across the end of a
+# sequence. The expected files were checked field by field by hand.
+. "$(dirname "$0")/lib.sh"
+
+D=$SRC/tests/data/aligner
+run index "$D/genome.fa" 14 g.tidx
+expect_status 0 "index"
+cp "$D/reads.fq" reads.fq
+
+# Default allowances: the reads with an indel keep more than 7 mismatches
+# in any ungapped placement and stay unmapped without the gapped phase.
+run align g.tidx -1 reads.fq
+expect_status 0 "default"
+expect_out_file "$D/expected.sam"
+
+# A larger mismatch allowance lets the ungapped placement of the indel
+# reads set `found`, and the single-indel step then finds 25M1D75M and
+# 25M2I73M, with the ungapped placement as the second tier (XA).
+run align g.tidx -1 reads.fq -r 22
+expect_status 0 "-r 22"
+expect_out_file "$D/expected_r22.sam"
+cp out r22.sam
+
+run align g.tidx -1 reads.fq -r 22 --all_hits
+expect_status 0 "--all_hits"
+expect_out_file "$D/expected_all_hits.sam"
+
+run align g.tidx -1 reads.fq -r 22 --novo
+expect_status 0 "--novo"
+expect_out_file "$D/expected_novo.txt"
+
+# The same reads as FASTA: SEQ as given, QUAL "*".
+awk 'NR % 4 == 1 { print ">" substr($0, 2) } NR % 4 == 2' reads.fq >reads.fa
+run align g.tidx -1 reads.fa -r 22
+expect_status 0 "FASTA"
+CHECKS=$((CHECKS + 1))
+grep -v '^@' out | cut -f1-9 >fa.cols
+grep -v '^@' r22.sam | cut -f1-9 | cmp -s - fa.cols || fail "FASTA reads placed differently"
+CHECKS=$((CHECKS + 1))
+[ "$(grep -v '^@' out | cut -f11 | sort -u)" = "*" ] || fail "FASTA QUAL is not *"
+
+if command -v samtools >/dev/null; then
+  cp "$D/genome.fa" genome.fa
+  CHECKS=$((CHECKS + 1))
+  samtools view -b r22.sam >r22.bam 2>sv.err && [ ! -s sv.err ] ||
+    fail "samtools view: $(head -3 sv.err)"
+  # The N of read with_n is packed as a random base, which MD follows.
+  CHECKS=$((CHECKS + 1))
+  grep -v with_n r22.sam | samtools calmd - genome.fa 2>calmd.err >/dev/null
+  grep -q different calmd.err && fail "calmd: $(head -3 calmd.err)"
+fi
+
+finish
