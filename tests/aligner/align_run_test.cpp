@@ -49,6 +49,9 @@ protected:
   }
 };
 
+const std::string UNMAPPED_R1 =
+    "r1\t4\t*\t0\t0\t*\t*\t0\t0\tACGTACGTACGTACGT\tIIIIIIIIIIIIIIII";
+
 const char *const PG_LINE = "@PG\tID:venkari-basic\tPN:venkari-basic\t"
                             "CL:tolvenard align -1 r.fq \tVN:0.5-r123\n";
 
@@ -56,9 +59,10 @@ TEST_F(AlignRun, HeaderOfTwoSequences) {
   write_gz(dir + "/g.tidx", index_bytes(two_sequences()));
   run_in_dir("g.tidx -1 r.fq");
   ASSERT_EQ(status, 0) << err;
+  // The read is shorter than the minimum length: unmapped.
   EXPECT_EQ(out, std::string("@HD\tVN:1.4\n@SQ\tSN:chr1\tLN:1000\n"
                              "@SQ\tSN:chr2\tLN:500\n") +
-                     PG_LINE);
+                     PG_LINE + UNMAPPED_R1 + "\n");
   EXPECT_NE(err.find("Loading genome...\nRecord size: 8 bytes\nk-mer size: "
                      "12\n12bp - 21bp reads: max mismatch = 2\n"),
             std::string::npos);
@@ -85,10 +89,11 @@ TEST_F(AlignRun, ReadGroupEmptySequencesAndOptionWords) {
                  "@RG\tID:G1\tPL:ILLUMINA\tLB:L1\tDS:x\n"
                  "@PG\tID:venkari-basic\tPN:venkari-basic\tCL:tolvenard align "
                  "-1 r.fq --rg G1 --pl ILLUMINA --lb L1 --ds x -p 2 "
-                 "\tVN:0.5-r123\n");
+                 "\tVN:0.5-r123\n" +
+                     UNMAPPED_R1 + "\tRG:Z:G1\tLB:Z:L1\n");
   run_in_dir("g.tidx -1 r.fq --pl ILLUMINA --novo");
   ASSERT_EQ(status, 0) << err;
-  EXPECT_EQ(out, "");
+  EXPECT_EQ(out, "r1\tS\tACGTACGTACGTACGT\tIIIIIIIIIIIIIIII\tNM\n");
   EXPECT_NE(err.find("Outputting in Novoalign format\n"), std::string::npos);
 }
 

@@ -14,6 +14,7 @@ printf '@r1\nACGTACGTACGTACGTACGT\n+\nIIIIIIIIIIIIIIIIIIII\n' >r.fq
 run align two.tidx -1 r.fq
 expect_status 0 "two sequences"
 printf '@HD\tVN:1.4\n@SQ\tSN:chr2\tLN:40\n@SQ\tSN:chr1\tLN:30\n@PG\tID:venkari-basic\tPN:venkari-basic\tCL:tolvenard align -1 r.fq \tVN:0.5-r123\n' >expected.sam
+printf 'r1\t4\t*\t0\t0\t*\t*\t0\t0\tACGTACGTACGTACGTACGT\tIIIIIIIIIIIIIIIIIIII\n' >>expected.sam
 expect_out_file expected.sam
 expect_err_line "12bp - 21bp reads: max mismatch = 2"
 expect_err_line "480bp - 500bp reads: max mismatch = 27"
@@ -35,6 +36,7 @@ printf '>a\nACGTACGTACGTACGTAC\n>c_empty\n>c\nGGGGCCCCAAAATTTTGG\n>z_end\n' >emp
 run align empty.tidx -1 r.fq --rg G1 --pl ILLUMINA --lb L1
 expect_status 0 "empty sequences"
 printf '@HD\tVN:1.4\n@SQ\tSN:a\tLN:18\n@SQ\tSN:c\tLN:18\n@RG\tID:G1\tPL:ILLUMINA\tLB:L1\n@PG\tID:venkari-basic\tPN:venkari-basic\tCL:tolvenard align -1 r.fq --rg G1 --pl ILLUMINA --lb L1 \tVN:0.5-r123\n' >expected.sam
+printf 'r1\t4\t*\t0\t0\t*\t*\t0\t0\tACGTACGTACGTACGTACGT\tIIIIIIIIIIIIIIIIIIII\tRG:Z:G1\tLB:Z:L1\n' >>expected.sam
 expect_out_file expected.sam
 
 # The lambda genome, spaced seeds.
