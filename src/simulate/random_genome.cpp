@@ -1,5 +1,7 @@
 // random_genome: a haploid mutated copy of a genome, with its coordinate map
 // and its edits file as the truth for later scoring.
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cmath>
 #include <fstream>
@@ -159,6 +161,19 @@ bool sequences_fit(const std::map<std::string, std::string> &genome_str) {
   return true;
 }
 
+// Opening an output truncates it: naming the genome file as an output would
+// destroy the input before it is read.
+bool overwrites_input(const std::string &input, const std::string &output) {
+  struct stat a, b;
+  if (stat(input.c_str(), &a) != 0 || stat(output.c_str(), &b) != 0)
+    return false;
+  if (a.st_dev != b.st_dev || a.st_ino != b.st_ino)
+    return false;
+  std::cerr << "ERROR: Output file " << output
+            << " would overwrite the genome file\n";
+  return true;
+}
+
 bool report_write_failure(const std::ostream &os, const std::string &file) {
   if (os)
     return false;
@@ -191,18 +206,22 @@ int random_genome(args_t args) {
     return 3;
   }
   const std::string fa_name = output_prefix + ".fa";
+  const std::string edits_name = output_prefix + ".edits";
+  const std::string map_name = output_prefix + ".fa.map";
+  if (overwrites_input(genome_filename, fa_name) ||
+      overwrites_input(genome_filename, edits_name) ||
+      overwrites_input(genome_filename, map_name))
+    return 3;
   std::ofstream fa(fa_name);
   if (!fa) {
     std::cerr << "ERROR: Cannot write genome file, " << fa_name << "\n";
     return 3;
   }
-  const std::string edits_name = output_prefix + ".edits";
   std::ofstream edits(edits_name);
   if (!edits) {
     std::cerr << "ERROR: Cannot write edits file, " << edits_name << "\n";
     return 3;
   }
-  const std::string map_name = output_prefix + ".fa.map";
   std::ofstream map_file(map_name, std::ios::binary);
   if (!map_file) {
     std::cerr << "ERROR: Cannot write map file, " << map_name << "\n";
