@@ -15,7 +15,6 @@ int single_reads(args_t) { return not_built("single_reads"); }
 int raw2fasta(args_t) { return not_built("raw2fasta"); }
 int affine_nw(args_t) { return not_built("affine_nw"); }
 int all_sw(args_t) { return not_built("all_sw"); }
-int align(args_t) { return not_built("align"); }
 int check_idx(args_t) { return not_built("check_idx"); }
 int subseq(args_t) { return not_built("subseq"); }
 int qual_convert(args_t) { return not_built("qual_convert"); }
