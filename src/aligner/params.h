@@ -62,6 +62,10 @@ struct tolve_params_t {
   std::map<std::string, long> *genome_start = nullptr;
   int64_t genome_length = 0;
   std::map<long, std::string> *start_genome = nullptr;
+  // Last 1-based genome position of each sequence, ascending (in the order
+  // of start_genome); built once by build_chrom_ends before the workers
+  // start, so that a candidate can be kept inside one sequence cheaply.
+  std::vector<uint32_t> *chrom_ends = nullptr;
   std::vector<twoint3_search> *chrdict = nullptr;
   int kmer_size = 0;
   int SPACED_SPACE = 0;
