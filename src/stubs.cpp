@@ -9,9 +9,6 @@ static int not_built(const char *word) {
 }
 
 // clang-format off
-int gap_reads(args_t) { return not_built("gap_reads"); }
-int pair_reads(args_t) { return not_built("pair_reads"); }
-int single_reads(args_t) { return not_built("single_reads"); }
 int random_genome(args_t) { return not_built("random_genome"); }
 int check_single(args_t) { return not_built("check_single"); }
 int check_pair(args_t) { return not_built("check_pair"); }
