@@ -34,6 +34,12 @@ struct bit_DNA_t {
   // `loc`; stops early once the bound is passed; -1 when loc is off the end.
   int compare_mm(const bit_DNA_t &read, uint64_t loc, uint32_t max_pen,
                  uint32_t mm_pen) const;
+  // First two mismatches of `val` placed at start_pos (scanning up from its
+  // first base; 0 when absent) and ending at end_pos (scanning down from its
+  // last base; read length when absent). 1-based read positions.
+  void extend_one_del(int &output00, int &output01, int &output10,
+                      int &output11, const bit_DNA_t &val, uint32_t start_pos,
+                      uint32_t end_pos) const;
   bool write_serialised(gzFile out) const;
   bool read_serialised(gzFile in);
 };

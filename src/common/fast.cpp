@@ -1,0 +1,303 @@
+#include "common/fast.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <iostream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const int KS_BUF_SIZE = 4096;
+
+// Buffered input over the zlib stream.
+struct kstream_t {
+  unsigned char buf[KS_BUF_SIZE];
+  int begin = 0;
+  int end = 0;
+  int is_eof = 0;
+  gzFile f = nullptr;
+  const std::string *filename = nullptr;
+  bool warned = false;
+};
+
+// A failed read ends the input like a clean end would, but a partial run
+// must not pass silently: say so once.
+void warn_read_error(kstream_t *ks) {
+  if (ks->warned)
+    return;
+  int err = Z_OK;
+  const char *msg = gzerror(ks->f, &err);
+  if (err == Z_OK)
+    return;
+  ks->warned = true;
+  std::cerr << "Warning: " << *ks->filename << ": ";
+  if (err == Z_ERRNO)
+    std::cerr << "read error (" << std::strerror(errno) << ")";
+  else {
+    // zlib prefixes its message with the descriptor ("<fd:3>: ").
+    std::string detail = msg ? msg : "";
+    size_t sep = detail.find(": ");
+    if (sep != std::string::npos)
+      detail.erase(0, sep + 2);
+    std::cerr << "gzip input is corrupt or truncated";
+    if (!detail.empty())
+      std::cerr << " (" << detail << ")";
+  }
+  std::cerr << "; reading stopped early" << std::endl;
+}
+
+// Refills the buffer; false when no byte is left.
+bool ks_fill(kstream_t *ks) {
+  if (ks->is_eof)
+    return false;
+  ks->begin = 0;
+  int n = gzread(ks->f, ks->buf, KS_BUF_SIZE);
+  if (n < KS_BUF_SIZE) {
+    ks->is_eof = 1;
+    warn_read_error(ks);
+  }
+  ks->end = n > 0 ? n : 0;
+  return ks->end > 0;
+}
+
+inline int ks_getc(kstream_t *ks) {
+  if (ks->begin >= ks->end && !ks_fill(ks))
+    return -1;
+  return ks->buf[ks->begin++];
+}
+
+inline bool ks_is_space(unsigned char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+inline bool ks_is_stop(unsigned char c, int delimiter) {
+  if (delimiter == 0)
+    return ks_is_space(c);
+  if (delimiter == 1)
+    return ks_is_space(c) && c != ' ';
+  return c == (unsigned char)delimiter;
+}
+
+// Reads into the emptied str up to the delimiter (0: any white space, 1:
+// white space but the blank, otherwise that byte), consuming it. Returns the
+// length, or -1 when the input was already exhausted.
+int ks_getuntil(kstream_t *ks, int delimiter, std::string &str, int *dret) {
+  if (dret)
+    *dret = 0;
+  str.clear();
+  if (ks->begin >= ks->end && ks->is_eof)
+    return -1;
+  for (;;) {
+    if (ks->begin >= ks->end && !ks_fill(ks))
+      break;
+    const unsigned char *p = ks->buf + ks->begin;
+    const unsigned char *e = ks->buf + ks->end;
+    const unsigned char *stop;
+    if (delimiter > 1)
+      stop = static_cast<const unsigned char *>(
+          std::memchr(p, delimiter, size_t(e - p)));
+    else {
+      stop = p;
+      while (stop < e && !ks_is_stop(*stop, delimiter))
+        ++stop;
+      if (stop == e)
+        stop = nullptr;
+    }
+    if (stop) {
+      str.append(reinterpret_cast<const char *>(p), size_t(stop - p));
+      ks->begin = int(stop - ks->buf) + 1;
+      if (dret)
+        *dret = *stop;
+      break;
+    }
+    str.append(reinterpret_cast<const char *>(p), size_t(e - p));
+    ks->begin = ks->end;
+  }
+  return int(str.size());
+}
+
+// Appends the graphic bytes up to end of input, '>', '@' or '+'; returns the
+// byte that ended the sequence (-1 at end of input).
+int read_sequence(kstream_t *ks, std::string &seq) {
+  for (;;) {
+    if (ks->begin >= ks->end && !ks_fill(ks))
+      return -1;
+    const unsigned char *p = ks->buf + ks->begin;
+    const unsigned char *e = ks->buf + ks->end;
+    const unsigned char *run = p;
+    while (p < e) {
+      unsigned char c = *p;
+      if (c >= 33 && c <= 126) {
+        if (c == '>' || c == '@' || c == '+')
+          break;
+        ++p;
+        continue;
+      }
+      seq.append(reinterpret_cast<const char *>(run), size_t(p - run));
+      run = ++p;
+    }
+    seq.append(reinterpret_cast<const char *>(run), size_t(p - run));
+    if (p < e) {
+      ks->begin = int(p - ks->buf) + 1;
+      return *p;
+    }
+    ks->begin = ks->end;
+  }
+}
+
+// Reads quality bytes (33 to 127) until it is as long as the sequence; the
+// byte read once it is full is consumed and dropped.
+void read_quality(kstream_t *ks, std::string &qual, size_t want) {
+  for (;;) {
+    if (ks->begin >= ks->end && !ks_fill(ks))
+      return;
+    const unsigned char *p = ks->buf + ks->begin;
+    const unsigned char *e = ks->buf + ks->end;
+    const unsigned char *run = p;
+    while (p < e) {
+      if (qual.size() + size_t(p - run) >= want) {
+        qual.append(reinterpret_cast<const char *>(run), size_t(p - run));
+        ks->begin = int(p - ks->buf) + 1;
+        return;
+      }
+      unsigned char c = *p;
+      if (c >= 33 && c <= 127) {
+        ++p;
+        continue;
+      }
+      qual.append(reinterpret_cast<const char *>(run), size_t(p - run));
+      run = ++p;
+    }
+    qual.append(reinterpret_cast<const char *>(run), size_t(p - run));
+    ks->begin = ks->end;
+  }
+}
+
+} // namespace
+
+// Parser state: the header character already consumed for the next record
+// (0 when none) and the buffered stream.
+struct kseq_t {
+  int last_char = 0;
+  kstream_t f;
+};
+
+fast::fast() = default;
+
+fast::fast(const std::string &name, bool trim) : trim_slash(trim) {
+  open(name);
+}
+
+fast::~fast() { close(); }
+
+bool fast::open(const std::string &name) {
+  close();
+  file_open = true;
+  l = 0;
+  lines_read = 0;
+  filename = name;
+  int fd = ::open(name.c_str(), O_RDONLY);
+  struct stat st;
+  bool usable = fd >= 0 && fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+  if (usable)
+    fp = gzdopen(fd, "r");
+  if (!usable || !fp) {
+    if (fd >= 0)
+      ::close(fd);
+    fp = nullptr;
+    file_open = false;
+    // A caller looping until l turns negative stops at once.
+    l = -1;
+    return false;
+  }
+  gzbuffer(fp, 1u << 17);
+  seq = new kseq_t;
+  seq->f.f = fp;
+  seq->f.filename = &filename;
+  return true;
+}
+
+void fast::close() {
+  if (!file_open || !seq)
+    return;
+  file_open = false;
+  delete seq;
+  seq = nullptr;
+  gzclose(fp);
+  fp = nullptr;
+}
+
+int fast::next_record(fast_t &rec) {
+  rec.name.clear();
+  rec.seq.clear();
+  rec.qual.clear();
+  rec.qual_exist = true;
+  if (!seq) {
+    rec.qual = "File not open!";
+    l = -1;
+    return l;
+  }
+  kstream_t *ks = &seq->f;
+  for (;;) {
+    if (seq->last_char == 0) {
+      int c;
+      while ((c = ks_getc(ks)) != -1 && c != '>' && c != '@') {
+      }
+      if (c == -1) {
+        l = -1;
+        return l;
+      }
+      seq->last_char = c;
+    }
+    rec.seq.clear();
+    rec.qual.clear();
+    if (ks_getuntil(ks, '\n', rec.name, nullptr) < 0) {
+      rec.name.clear();
+      l = -1;
+      return l;
+    }
+    int c = read_sequence(ks, rec.seq);
+    if (c == '>' || c == '@')
+      seq->last_char = c;
+    if (c == '+') {
+      while ((c = ks_getc(ks)) != -1 && c != '\n') {
+      }
+      if (c == -1) {
+        rec.name.clear();
+        rec.seq.clear();
+        l = -2;
+        return l;
+      }
+      read_quality(ks, rec.qual, rec.seq.size());
+      seq->last_char = 0;
+      if (rec.qual.size() < rec.seq.size()) {
+        rec.name.clear();
+        rec.seq.clear();
+        rec.qual.clear();
+        l = -2;
+        return l;
+      }
+    }
+    if (!rec.seq.empty())
+      break;
+  }
+  l = int(rec.seq.size());
+  if (rec.qual.empty()) {
+    rec.qual = "*";
+    rec.qual_exist = false;
+  }
+  if (trim_slash) {
+    size_t cut = rec.name.find_first_of(" \t/");
+    if (cut != std::string::npos)
+      rec.name.resize(cut);
+  }
+  return l;
+}
+
+fast_t fast::get_next_record() {
+  fast_t rec;
+  next_record(rec);
+  return rec;
+}

@@ -1,0 +1,137 @@
+#include "common/genome.h"
+
+#include <iostream>
+
+#include "common/mt_random.h"
+#include "common/strings.h"
+
+namespace {
+
+// Where the sequence lines of one chromosome go; the three loaders differ
+// only in this.
+enum class sink_kind { text_map, packed, text };
+
+struct genome_sink {
+  sink_kind kind;
+  std::map<std::string, std::string> *seqs = nullptr;
+  bit_DNA_t *packed = nullptr;
+  MT_random *gen = nullptr;
+  std::string *text = nullptr;
+};
+
+struct chrom_state {
+  std::string name;
+  std::string text; // used by the text map only
+  uint64_t len = 0; // bases of the current chromosome
+  uint64_t start = 1;
+  bool any = false;
+};
+
+std::string header_name(const std::string &line) {
+  size_t end = 1;
+  while (end < line.size() && line[end] != ' ' && line[end] != '\t' &&
+         line[end] != '\n' && line[end] != '\v' && line[end] != '\f' &&
+         line[end] != '\r')
+    ++end;
+  return line.substr(1, end - 1);
+}
+
+void add_line(genome_sink &sink, chrom_state &cur, const std::string &line) {
+  switch (sink.kind) {
+  case sink_kind::text_map:
+    cur.text += line;
+    break;
+  case sink_kind::packed:
+    sink.packed->append(line, *sink.gen);
+    break;
+  case sink_kind::text:
+    sink.text->append(line);
+    break;
+  }
+  cur.len += line.size();
+}
+
+void report_duplicate(const std::string &name) {
+  std::cerr << "ERROR: duplicate chromosome (" << name << ") in file \n"
+            << "Please ensure that all genome files are unique.\n";
+}
+
+// Stores the current chromosome; false for a duplicate name.
+bool finish_chrom(genome_sink &sink, chrom_state &cur,
+                  std::map<std::string, uint64_t> &starts, long &genome_len,
+                  bool warn_empty) {
+  if (warn_empty && cur.len == 0)
+    std::cerr << "Warning: Zero length chromosome: " << cur.name << "\n";
+  if (sink.kind == sink_kind::text_map) {
+    if (!sink.seqs->emplace(cur.name, std::move(cur.text)).second) {
+      report_duplicate(cur.name);
+      return false;
+    }
+    starts.emplace(cur.name, cur.start);
+  } else if (!starts.emplace(cur.name, cur.start).second) {
+    report_duplicate(cur.name);
+    return false;
+  }
+  cur.any = true;
+  genome_len += long(cur.len);
+  cur.start += cur.len;
+  cur.len = 0;
+  cur.text.clear();
+  return true;
+}
+
+int load(std::istream &in, genome_sink &sink,
+         std::map<std::string, uint64_t> &starts, long &genome_len) {
+  genome_len = 0;
+  chrom_state cur;
+  std::string line;
+  while (std::getline(in, line)) {
+    trim2(line);
+    if (line.empty())
+      continue;
+    if (line[0] == '>') {
+      if (!cur.name.empty() &&
+          !finish_chrom(sink, cur, starts, genome_len, true))
+        return 2;
+      cur.name = header_name(line);
+      if (sink.kind == sink_kind::text_map)
+        std::cerr << "Found " << cur.name << "\n";
+    } else if (!cur.name.empty()) {
+      add_line(sink, cur, line);
+    }
+  }
+  if (!cur.name.empty() && !finish_chrom(sink, cur, starts, genome_len, false))
+    return 2;
+  if (!cur.any) {
+    std::cerr << "Did not read any chromosomes! :(\n";
+    return 3;
+  }
+  return 0;
+}
+
+} // namespace
+
+int read_genome(std::istream &in, std::map<std::string, std::string> &seqs,
+                std::map<std::string, uint64_t> &starts, long &genome_len) {
+  genome_sink sink{sink_kind::text_map};
+  sink.seqs = &seqs;
+  return load(in, sink, starts, genome_len);
+}
+
+int read_genome_str_bit(std::istream &in, bit_DNA_t &genome,
+                        std::map<std::string, uint64_t> &starts,
+                        long &genome_len, MT_random &gen) {
+  genome.clear();
+  starts.clear();
+  genome_sink sink{sink_kind::packed};
+  sink.packed = &genome;
+  sink.gen = &gen;
+  return load(in, sink, starts, genome_len);
+}
+
+int read_genome_str(std::istream &in, std::string &genome,
+                    std::map<std::string, uint64_t> &starts, long &genome_len) {
+  genome_sink sink{sink_kind::text};
+  sink.text = &genome;
+  return load(in, sink, starts, genome_len);
+}

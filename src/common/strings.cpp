@@ -1,0 +1,123 @@
+#include "common/strings.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <iomanip>
+#include <iostream>
+
+namespace {
+
+// White space of the "C" locale; bytes from 128 up never count.
+bool is_space(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
+         c == '\r';
+}
+
+char upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+
+} // namespace
+
+std::vector<std::string> split(const std::string &s, char delim) {
+  std::vector<std::string> out;
+  std::istringstream is(s);
+  std::string piece;
+  while (std::getline(is, piece, delim))
+    out.push_back(piece);
+  return out;
+}
+
+std::vector<std::string> split(const std::string &s) {
+  std::vector<std::string> out;
+  std::istringstream is(s);
+  std::string word;
+  while (is >> word)
+    out.push_back(word);
+  return out;
+}
+
+void ltrim(std::string &s) {
+  size_t i = 0;
+  while (i < s.size() && is_space(s[i]))
+    ++i;
+  s.erase(0, i);
+}
+
+void rtrim(std::string &s) {
+  size_t n = s.size();
+  while (n > 0 && is_space(s[n - 1]))
+    --n;
+  s.resize(n);
+}
+
+void trim2(std::string &s) {
+  ltrim(s);
+  rtrim(s);
+}
+
+std::string str_toupper(const std::string &s) {
+  std::string out(s);
+  for (char &c : out)
+    c = upper(c);
+  return out;
+}
+
+int str_icmp(const std::string &a, const std::string &b) {
+  if (a.size() != b.size())
+    return -1;
+  int diff = 0;
+  for (size_t i = 0; i < a.size(); ++i)
+    diff += upper(a[i]) != upper(b[i]);
+  return diff;
+}
+
+int str_nicmp(const std::string &a, const std::string &b) {
+  if (a.size() != b.size())
+    return -1;
+  int diff = 0;
+  for (size_t i = 0; i < a.size(); ++i)
+    diff += a[i] != b[i];
+  return diff;
+}
+
+void output_percentage(std::ostream &os, uint64_t total, uint64_t part) {
+  if (part == total) {
+    os << "(100.0%)";
+    return;
+  }
+  if (part == 0) {
+    os << "(0.0%)";
+    return;
+  }
+  os << " (" << std::setprecision(6) << double(part) * 100.0 / double(total);
+  os.unsetf(std::ios::fixed);
+  os << "%)";
+}
+
+bool program_exists(const std::string &name) {
+  std::string cmd = "which " + name + " > /dev/null 2> /dev/null";
+  return std::system(cmd.c_str()) == 0;
+}
+
+bool mkdir(const std::string &dir) {
+  std::string cmd = "mkdir " + dir + " 2> /dev/null";
+  return std::system(cmd.c_str()) == 0;
+}
+
+std::vector<std::string> list_dir(const std::string &dir) {
+  std::string cmd = "ls " + dir;
+  FILE *pipe = popen(cmd.c_str(), "r");
+  if (!pipe) {
+    std::cout << "ERROR: failed to open pipe" << std::endl;
+    std::exit(2);
+  }
+  std::vector<std::string> out;
+  char buf[1024];
+  while (std::fgets(buf, sizeof buf, pipe)) {
+    std::string entry(buf);
+    trim2(entry);
+    if (!entry.empty())
+      out.push_back(entry);
+  }
+  pclose(pipe);
+  return out;
+}

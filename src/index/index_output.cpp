@@ -1,0 +1,124 @@
+#include "index/index_output.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The gzip level trades file size for build time; readers accept any level.
+const char *const GZ_MODE = "wb1";
+
+std::string dir_of(const std::string &path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos)
+    return ".";
+  if (slash == 0)
+    return "/";
+  return path.substr(0, slash);
+}
+
+std::string base_of(const std::string &path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A symbolic link keeps pointing at the rebuilt index: replace its target.
+std::string resolve_target(const std::string &path) {
+  char buf[PATH_MAX];
+  if (realpath(path.c_str(), buf) == nullptr)
+    return path;
+  return buf;
+}
+
+int create_temp(const std::string &target, std::string &temp) {
+  const std::string stem = dir_of(target) + "/." + base_of(target) + "." +
+                           std::to_string(getpid()) + ".tmp";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = attempt == 0 ? stem : stem + std::to_string(attempt);
+    const int fd =
+        open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST)
+      return fd;
+  }
+  return -1;
+}
+
+bool open_direct(index_output_t &out) {
+  out.target = out.path;
+  out.temp.clear();
+  out.file = gzopen(out.path.c_str(), GZ_MODE);
+  if (out.file == nullptr)
+    return false;
+  gzbuffer(out.file, 1 << 18);
+  return true;
+}
+
+} // namespace
+
+bool open_index_output(const std::string &path, const std::string &genome_path,
+                       index_output_t &out) {
+  out.path = path;
+  out.file = nullptr;
+  out.temp.clear();
+  struct stat gst, ost;
+  const bool exists = stat(path.c_str(), &ost) == 0;
+  if (exists) {
+    if (stat(genome_path.c_str(), &gst) == 0 && gst.st_dev == ost.st_dev &&
+        gst.st_ino == ost.st_ino)
+      return false;
+    if (S_ISDIR(ost.st_mode))
+      return false;
+    if (!S_ISREG(ost.st_mode))
+      return open_direct(out);
+    if (access(path.c_str(), W_OK) != 0)
+      return false;
+  }
+  out.target = exists ? resolve_target(path) : path;
+  const int fd = create_temp(out.target, out.temp);
+  if (fd < 0) {
+    out.temp.clear();
+    // A writable file in a directory we may not add to: overwrite in place.
+    return exists && open_direct(out);
+  }
+  if (exists)
+    fchmod(fd, ost.st_mode & 07777);
+  out.file = gzdopen(fd, GZ_MODE);
+  if (out.file == nullptr) {
+    close(fd);
+    unlink(out.temp.c_str());
+    out.temp.clear();
+    return false;
+  }
+  gzbuffer(out.file, 1 << 18);
+  return true;
+}
+
+bool commit_index_output(index_output_t &out) {
+  const int closed = gzclose(out.file);
+  out.file = nullptr;
+  if (closed != Z_OK) {
+    discard_index_output(out);
+    return false;
+  }
+  if (out.temp.empty())
+    return true;
+  if (rename(out.temp.c_str(), out.target.c_str()) != 0) {
+    discard_index_output(out);
+    return false;
+  }
+  out.temp.clear();
+  return true;
+}
+
+void discard_index_output(index_output_t &out) {
+  if (out.file != nullptr)
+    gzclose(out.file);
+  out.file = nullptr;
+  if (!out.temp.empty())
+    unlink(out.temp.c_str());
+  out.temp.clear();
+}

@@ -1,0 +1,25 @@
+#pragma once
+#include <cstdint>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+// Genome coordinate map: for every reference base of every sequence, 0 when
+// the mutated genome lost it, else 1 + the number of mutated bases produced
+// up to and including it (its inserted followers too). On disk it is binary,
+// little-endian and run-compressed: a run of entries that each grow by 1 is
+// stored as its first and last (position, entry) pairs only.
+using ref_map_t = std::map<std::string, std::vector<uint32_t>>;
+
+void write_map_count(std::ostream &os, uint64_t num_seqs);
+void write_map_name(std::ostream &os, const std::string &name);
+// Writes M, then the run-compressed pairs of one sequence.
+void write_map_entries(std::ostream &os, const std::vector<uint32_t> &entries);
+
+// Expands a whole map file into ref_map, writing its progress lines to log;
+// with show_lengths, also one " Length: " line per sequence. Returns false
+// when the file is cut short, has data after its last sequence, or its pairs
+// do not describe exactly the promised number of positions.
+bool load_coord_map(std::istream &in, ref_map_t &ref_map, bool show_lengths,
+                    std::ostream &log);

@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <vector>
+#include <zlib.h>
+
+#include "common/fast.h"
+
+namespace {
+
+std::string temp_path(const std::string &tag) {
+  static int counter = 0;
+  return testing::TempDir() + "venkari_fast_" + std::to_string(::getpid()) +
+         "_" + std::to_string(counter++) + tag;
+}
+
+struct temp_file {
+  std::string path;
+  explicit temp_file(const std::string &text, bool gz = false)
+      : path(temp_path(gz ? ".gz" : ".txt")) {
+    if (gz) {
+      gzFile out = gzopen(path.c_str(), "wb");
+      gzwrite(out, text.data(), unsigned(text.size()));
+      gzclose(out);
+    } else {
+      std::ofstream(path, std::ios::binary) << text;
+    }
+  }
+  ~temp_file() { std::remove(path.c_str()); }
+};
+
+struct result {
+  std::vector<fast_t> recs;
+  int last_l = 0;
+};
+
+result read_all(const std::string &path, bool trim) {
+  result r;
+  fast reader(path, trim);
+  for (int guard = 0; guard < 100000; ++guard) {
+    fast_t rec = reader.get_next_record();
+    if (reader.l < 0) {
+      EXPECT_EQ(rec.name, "");
+      EXPECT_EQ(rec.seq, "");
+      EXPECT_EQ(rec.qual, "");
+      r.last_l = reader.l;
+      // The reader stays at the end.
+      reader.get_next_record();
+      EXPECT_EQ(reader.l, -1);
+      return r;
+    }
+    EXPECT_EQ(reader.l, int(rec.seq.size()));
+    r.recs.push_back(rec);
+  }
+  ADD_FAILURE() << "reader did not end";
+  return r;
+}
+
+result read_text(const std::string &text, bool trim = true) {
+  temp_file f(text);
+  return read_all(f.path, trim);
+}
+
+} // namespace
+
+TEST(Fast, FastqNameTrimming) {
+  const std::string text = "@r1 extra/1\nACGT\n+\nIIII\n";
+  for (bool trim : {false, true}) {
+    result r = read_text(text, trim);
+    ASSERT_EQ(r.recs.size(), 1u);
+    EXPECT_EQ(r.recs[0].name, trim ? "r1" : "r1 extra/1");
+    EXPECT_EQ(r.recs[0].seq, "ACGT");
+    EXPECT_EQ(r.recs[0].qual, "IIII");
+    EXPECT_TRUE(r.recs[0].qual_exist);
+    EXPECT_EQ(r.last_l, -1);
+  }
+  result r = read_text("@a/1\tb\nA\n+\nI\n@c\td\nA\n+\nI\n");
+  EXPECT_EQ(r.recs[0].name, "a");
+  EXPECT_EQ(r.recs[1].name, "c");
+}
+
+TEST(Fast, MultiLineFasta) {
+  result r = read_text(">chr1 desc\nAC GT\nNN\n>chr2\nT", false);
+  ASSERT_EQ(r.recs.size(), 2u);
+  EXPECT_EQ(r.recs[0].name, "chr1 desc");
+  EXPECT_EQ(r.recs[0].seq, "ACGTNN");
+  EXPECT_EQ(r.recs[1].seq, "T");
+  for (const fast_t &rec : r.recs) {
+    EXPECT_EQ(rec.qual, "*");
+    EXPECT_FALSE(rec.qual_exist);
+  }
+}
+
+TEST(Fast, HeaderCharacterInsideSequenceStartsRecord) {
+  result r = read_text(">a\nACG@TT\nGG\n");
+  ASSERT_EQ(r.recs.size(), 2u);
+  EXPECT_EQ(r.recs[0].seq, "ACG");
+  EXPECT_EQ(r.recs[1].name, "TT");
+  EXPECT_EQ(r.recs[1].seq, "GG");
+}
+
+TEST(Fast, QualitySpanningLines) {
+  result r = read_text("@r\nAC\nGT\n+r\nII\nII\n@s\nA\n+\n#\n");
+  ASSERT_EQ(r.recs.size(), 2u);
+  EXPECT_EQ(r.recs[0].seq, "ACGT");
+  EXPECT_EQ(r.recs[0].qual, "IIII");
+  EXPECT_EQ(r.recs[1].qual, "#");
+  // A short quality line borrows from the next line.
+  r = read_text("@r\nACGT\n+\nII\nIIXX\n");
+  ASSERT_EQ(r.recs.size(), 1u);
+  EXPECT_EQ(r.recs[0].qual, "IIII");
+}
+
+TEST(Fast, TruncatedLastRecord) {
+  result r = read_text("@a\nA\n+\nI\n@r\nACGT\n+\nII");
+  ASSERT_EQ(r.recs.size(), 1u);
+  EXPECT_EQ(r.last_l, -2);
+  r = read_text("@a\nA\n+\nI\n@r\nACGT\n+");
+  EXPECT_EQ(r.recs.size(), 1u);
+  EXPECT_EQ(r.last_l, -2);
+}
+
+TEST(Fast, EmptyRecordsAreSkipped) {
+  result r = read_text("@e\n\n+\n\n@r\nAC\n+\nII\n");
+  ASSERT_EQ(r.recs.size(), 1u);
+  EXPECT_EQ(r.recs[0].name, "r");
+  EXPECT_EQ(r.recs[0].seq, "AC");
+  r = read_text(">e\n>f\nA\n>g\n");
+  ASSERT_EQ(r.recs.size(), 1u);
+  EXPECT_EQ(r.recs[0].name, "f");
+  EXPECT_EQ(r.last_l, -1);
+}
+
+TEST(Fast, NoRecords) {
+  EXPECT_EQ(read_text("").last_l, -1);
+  EXPECT_TRUE(read_text("").recs.empty());
+  EXPECT_EQ(read_text("ACGT\nno header\n").last_l, -1);
+  EXPECT_EQ(read_text(">").last_l, -1);
+}
+
+TEST(Fast, WindowsLineEnds) {
+  result r =
+      read_text("@r1 x\r\nAC\r\nGT\r\n+\r\nII\r\nII\r\n>f\r\nAA\r\n", false);
+  ASSERT_EQ(r.recs.size(), 2u);
+  EXPECT_EQ(r.recs[0].name, "r1 x\r");
+  EXPECT_EQ(r.recs[0].seq, "ACGT");
+  EXPECT_EQ(r.recs[0].qual, "IIII");
+  EXPECT_EQ(r.recs[1].name, "f\r");
+  EXPECT_EQ(r.recs[1].seq, "AA");
+  r = read_text("@r1 x\r\nAC\r\n+\r\nII\r\n", true);
+  EXPECT_EQ(r.recs[0].name, "r1");
+}
+
+namespace {
+
+// Many records so the input crosses the scanner's buffer many times.
+std::string many_records(int n) {
+  std::string text;
+  for (int i = 0; i < n; ++i) {
+    std::string seq(20 + i % 37, "ACGT"[i % 4]);
+    if (i % 3 == 0) {
+      text += ">f" + std::to_string(i) + " d\n" + seq.substr(0, 10) + "\n" +
+              seq.substr(10) + "\n";
+    } else {
+      std::string q(seq.size(), char('!' + i % 40));
+      text += "@q" + std::to_string(i) + "/1\n" + seq + "\n+\n" + q + "\n";
+    }
+  }
+  return text;
+}
+
+} // namespace
+
+TEST(Fast, GzipAndPlainGiveIdenticalRecords) {
+  const std::string text = many_records(3000);
+  temp_file plain(text), gz(text, true);
+  result a = read_all(plain.path, false);
+  testing::internal::CaptureStderr();
+  result b = read_all(gz.path, false);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  ASSERT_EQ(a.recs.size(), 3000u);
+  ASSERT_EQ(b.recs.size(), a.recs.size());
+  for (size_t i = 0; i < a.recs.size(); ++i) {
+    EXPECT_EQ(a.recs[i].name, b.recs[i].name);
+    EXPECT_EQ(a.recs[i].seq, b.recs[i].seq);
+    EXPECT_EQ(a.recs[i].qual, b.recs[i].qual);
+    EXPECT_EQ(a.recs[i].qual_exist, b.recs[i].qual_exist);
+  }
+  EXPECT_EQ(a.recs[3].name, "f3 d");
+  EXPECT_EQ(a.recs[3].seq.size(), 23u);
+}
+
+TEST(Fast, NextRecordFillsCallersRecord) {
+  temp_file f("@a\nACGT\n+\nIIII\n>b\nGG\n");
+  fast reader(f.path, true);
+  fast_t rec;
+  EXPECT_EQ(reader.next_record(rec), 4);
+  EXPECT_EQ(rec.qual, "IIII");
+  EXPECT_EQ(reader.next_record(rec), 2);
+  EXPECT_EQ(rec.name, "b");
+  EXPECT_EQ(rec.qual, "*");
+  EXPECT_FALSE(rec.qual_exist);
+  EXPECT_EQ(reader.next_record(rec), -1);
+  EXPECT_EQ(rec.seq, "");
+  EXPECT_EQ(reader.l, -1);
+}
+
+TEST(Fast, UnopenableFileEndsTheLoop) {
+  fast reader(temp_path(".missing"), true);
+  EXPECT_FALSE(reader.file_open);
+  fast_t rec = reader.get_next_record();
+  EXPECT_EQ(reader.l, -1);
+  EXPECT_EQ(rec.qual, "File not open!");
+  EXPECT_EQ(rec.seq, "");
+
+  fast dir;
+  EXPECT_FALSE(dir.open(testing::TempDir()));
+  EXPECT_EQ(dir.get_next_record().seq, "");
+  EXPECT_EQ(dir.l, -1);
+
+  fast never;
+  EXPECT_TRUE(never.trim_slash);
+  EXPECT_EQ(never.l, 0);
+  never.get_next_record();
+  EXPECT_EQ(never.l, -1);
+}
+
+TEST(Fast, CloseAndReopen) {
+  temp_file a(">a\nAC\n"), b(">b\nGGG\n");
+  fast reader(a.path, true);
+  EXPECT_TRUE(reader.file_open);
+  EXPECT_EQ(reader.get_next_record().seq, "AC");
+  reader.close();
+  reader.close();
+  EXPECT_FALSE(reader.file_open);
+  EXPECT_TRUE(reader.open(b.path));
+  EXPECT_EQ(reader.l, 0);
+  EXPECT_EQ(reader.get_next_record().seq, "GGG");
+}
+
+TEST(Fast, CorruptOrTruncatedGzipWarnsOnce) {
+  const std::string text = many_records(4000);
+  temp_file gz(text, true);
+  std::string bytes;
+  {
+    std::ifstream in(gz.path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  ASSERT_GT(bytes.size(), 2000u);
+
+  std::string cut_path = temp_path(".cut.gz");
+  std::ofstream(cut_path, std::ios::binary)
+      << bytes.substr(0, bytes.size() / 2);
+  std::string bad = bytes;
+  for (size_t i = bytes.size() / 3; i < bytes.size() / 3 + 64; ++i)
+    bad[i] = char(bad[i] ^ 0x5A);
+  std::string bad_path = temp_path(".bad.gz");
+  std::ofstream(bad_path, std::ios::binary) << bad;
+
+  for (const std::string &path : {cut_path, bad_path}) {
+    testing::internal::CaptureStderr();
+    result r = read_all(path, true);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_LT(r.recs.size(), 4000u);
+    EXPECT_LT(r.last_l, 0);
+    EXPECT_EQ(err.find("Warning: " + path +
+                       ": gzip input is corrupt or "
+                       "truncated"),
+              0u)
+        << err;
+    EXPECT_NE(err.find("; reading stopped early\n"), std::string::npos);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    std::remove(path.c_str());
+  }
+}
