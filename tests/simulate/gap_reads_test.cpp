@@ -142,12 +142,3 @@ TEST(GapReads, DrawOrder) {
   }
 }
 
-TEST(GapReads, SameInputSameOutput) {
-  sim_genome_t g = load_test_genome(test_data_file("three_chr.fa"));
-  gap_reads_params_t p = gap_params(25, 100, 0.02, 2, -3);
-  MT_random a, b;
-  std::ostringstream out1, out2;
-  simulate_gap_reads(p, g, a, out1);
-  simulate_gap_reads(p, g, b, out2);
-  EXPECT_EQ(out1.str(), out2.str());
-}

@@ -73,12 +73,6 @@ TEST(SingleReads, ReadsComeFromTheirNamedOrigin) {
   }
 }
 
-TEST(SingleReads, SameInputSameOutput) {
-  sim_genome_t g = load_test_genome(test_data_file("three_chr.fa"));
-  single_reads_params_t p = single_params(25, 200, 0.02, 0.05, true);
-  EXPECT_EQ(run_single(p, g), run_single(p, g));
-}
-
 // The draws of a run, replayed by hand: unmappable draw, location (only
 // window 1 fits a genome of exactly two read lengths), binomial count,
 // positions and offsets of the substitutions, direction.
