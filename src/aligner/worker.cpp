@@ -75,8 +75,10 @@ bool put_text(worker_t &w) {
   const tolve_params_t *p = w.p;
   bool ok = true;
   if (!w.sam.empty()) {
+    // Handed on at once: a batch is already a large block, and holding a
+    // big buffer back would stall every worker on its flush.
     out_buffer_write(*p->std_out, w.sam.data(), w.sam.size());
-    ok = !p->std_out->failed;
+    ok = out_buffer_flush(*p->std_out);
   }
   if (p->hybrid_mode) {
     for (int i = 0; i < p->num_fragment; ++i) {

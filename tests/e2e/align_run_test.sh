@@ -116,6 +116,12 @@ expect_file_eq random.fa side.fq
 CHECKS=$((CHECKS + 1))
 [ "$(grep -vc '^@' out)" -eq 0 ] || fail "hybrid wrote a record for a diverted read"
 
+# A side file that cannot be written ends the run with status 1.
+ln -s /dev/full full.fq
+run align g.tidx -1 many.fq -y full
+expect_status 1 "hybrid file on a full device"
+expect_err_line "ERROR: Could not write hybrid file"
+
 # --trim 0 trims nothing: the same records as without it.
 run align g.tidx -1 many.fq --trim 0
 expect_status 0 "--trim 0"
