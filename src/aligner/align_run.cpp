@@ -27,18 +27,20 @@ pthread_mutex_t *new_mutex() {
 }
 
 // Starts the workers; returns how many run. A thread that cannot be
-// created is reported and never joined.
+// created is reported and never joined; the run goes on with the others.
 int start_workers(run_shared_t &rs, std::vector<pthread_t> &threads) {
   int started = 0;
   for (int i = 0; i < rs.p->NUM_THREADS; ++i) {
     if (pthread_create(&threads[size_t(started)], nullptr, align_thread, &rs) !=
         0) {
-      std::cerr << "ERROR: Could not start worker thread " << i + 1
+      std::cerr << "Warning: could not start worker thread " << i + 1
                 << std::endl;
       continue;
     }
     ++started;
   }
+  if (started == 0)
+    std::cerr << "ERROR: Could not start any worker thread" << std::endl;
   return started;
 }
 
