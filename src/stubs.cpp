@@ -9,9 +9,6 @@ static int not_built(const char *word) {
 }
 
 // clang-format off
-int gap_reads(args_t) { return not_built("gap_reads"); }
-int pair_reads(args_t) { return not_built("pair_reads"); }
-int single_reads(args_t) { return not_built("single_reads"); }
 int raw2fasta(args_t) { return not_built("raw2fasta"); }
 int affine_nw(args_t) { return not_built("affine_nw"); }
 int all_sw(args_t) { return not_built("all_sw"); }

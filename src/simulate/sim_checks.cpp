@@ -1,0 +1,36 @@
+#include "simulate/sim_checks.h"
+
+#include <iostream>
+
+#include "simulate/sim_genome.h"
+
+bool check_read_len(int64_t read_len) {
+  if (read_len >= 1)
+    return true;
+  std::cerr << "ERROR: Bad read length: " << read_len << std::endl;
+  return false;
+}
+
+bool check_windows(const sim_genome_t &genome, int64_t read_len,
+                   int64_t window_len) {
+  if (longest_sequence(genome) < window_len) {
+    std::cerr << "ERROR: Read length " << read_len
+              << " is too long for every sequence of the genome" << std::endl;
+    return false;
+  }
+  if (!has_clean_run(genome, window_len, window_len)) {
+    std::cerr << "ERROR: No sequence holds " << window_len
+              << " consecutive A, C, G, T bases to cut a read from"
+              << std::endl;
+    return false;
+  }
+  return true;
+}
+
+bool check_written(std::ostream &out, const std::string &what) {
+  out.flush();
+  if (out)
+    return true;
+  std::cerr << "ERROR: Could not write to " << what << std::endl;
+  return false;
+}

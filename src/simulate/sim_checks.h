@@ -1,0 +1,15 @@
+#pragma once
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+struct sim_genome_t;
+
+// Start-up refusals shared by the simulators. Each writes its one-line
+// error to standard error and returns false when the run can never finish.
+bool check_read_len(int64_t read_len);
+// Some sequence must hold `window_len` clean bases for a read of `read_len`.
+bool check_windows(const sim_genome_t &genome, int64_t read_len,
+                   int64_t window_len);
+// Flushes and checks a finished output stream.
+bool check_written(std::ostream &out, const std::string &what);
