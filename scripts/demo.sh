@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the program and runs the main job on the bundled small genome.
+# Builds the program and runs the main job on the bundled lambda genome:
+# index it, simulate reads, align them and score the alignments.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -9,6 +10,19 @@ TARGET=venkari-basic bash scripts/build.sh build
 bin=$root/build/venkari-basic
 out=$root/demo
 mkdir -p "$out"
-gzip -dc "$root/../shared/data/lambda.fa.gz" >"$out/lambda.fa"
-echo "Genome: $out/lambda.fa" >&2
-"$bin" 2>&1 | head -n 2
+cd "$out"
+gzip -dc "$root/../shared/data/lambda.fa.gz" >lambda.fa
+reads=10000
+step() { echo "== $*" >&2; }
+
+step "index the genome (k 14, mode 1)"
+"$bin" index -I 1 lambda.fa 14 lambda.tidx 2>index.log
+step "simulate $reads single-end 100-base reads, 2% mismatches, 1% random"
+"$bin" single_reads lambda.fa 100 "$reads" 2 1 >reads.fq 2>single_reads.log
+step "align them with $(nproc) threads"
+"$bin" align lambda.tidx -1 reads.fq -p "$(nproc)" >aligned.sam 2>align.log
+tail -n 4 align.log >&2
+step "score the alignments (wiggle 5 bp, MAPQ >= 20)"
+awk '!/^@/' aligned.sam | sort -k1,1 -s >aligned.sorted.sam
+"$bin" check_single aligned.sorted.sam 5 "$reads" 20 check 2>check.log
+echo "Outputs are in $out" >&2

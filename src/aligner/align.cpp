@@ -5,6 +5,7 @@
 
 #include "aligner/align_options.h"
 #include "aligner/align_run.h"
+#include "aligner/chrom_span.h"
 #include "aligner/gz_input.h"
 #include "aligner/index_load.h"
 #include "aligner/out_buffer.h"
@@ -49,6 +50,7 @@ int load_index(tolve_params_t *p, gz_input_t &in, const std::string &name,
     out_buffer_write(*p->std_out, sam_header(p, words));
   if ((s = load_index_table(in, p, file_size(name))))
     return s;
+  build_chrom_ends(p);
   gz_input_close(in);
   std::cerr << "Total index loading time: " << timer.elapsed_time() << "s."
             << std::endl;

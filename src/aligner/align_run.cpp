@@ -6,7 +6,6 @@
 #include <pthread.h>
 #include <vector>
 
-#include "aligner/chrom_span.h"
 #include "aligner/out_buffer.h"
 #include "aligner/params.h"
 #include "aligner/worker.h"
@@ -74,7 +73,6 @@ int align_run(tolve_params_t *p) {
   rs.batch_size =
       p->BUFFER_SIZE > READS_PER_BATCH ? p->BUFFER_SIZE : READS_PER_BATCH;
   build_ref_table(rs.refs, *p->start_genome, p->genome_length);
-  build_chrom_ends(p);
   // A reader that went away must show up as a failed write, not end the
   // process silently.
   signal(SIGPIPE, SIG_IGN);
@@ -90,8 +88,6 @@ int align_run(tolve_params_t *p) {
   for (int i = 0; i < started; ++i)
     pthread_join(threads[size_t(i)], nullptr);
 
-  delete p->chrom_ends;
-  p->chrom_ends = nullptr;
   const char *write_error = finish_outputs(rs);
   p->reads_file[0]->close();
   if (p->paired)

@@ -32,6 +32,7 @@ void release_params(tolve_params_t *p) {
   delete p->genome_start;
   delete p->start_genome;
   delete p->chrdict;
+  delete p->chrom_ends;
   std::free(p->mini_hash);
   delete[] p->mm_table;
   delete p->std_out;
@@ -40,6 +41,7 @@ void release_params(tolve_params_t *p) {
   p->genome_start = nullptr;
   p->start_genome = nullptr;
   p->chrdict = nullptr;
+  p->chrom_ends = nullptr;
   p->mini_hash = nullptr;
   p->mm_table = nullptr;
   p->std_out = nullptr;

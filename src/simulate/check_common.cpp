@@ -203,3 +203,23 @@ int run_checker(const args_t &args, const checker_t &checker) {
   write_check_report(std::cout, a.num_reads, a.min_mapq, ctx.totals, all_reads);
   return close_outputs(f, a.output_prefix) ? 0 : 1;
 }
+
+void count_group(check_totals_t &t, bool good_read, bool mapped,
+                 bool multiply_mapped, bool mapq_good) {
+  if (!good_read)
+    return;
+  ++t.total_reads;
+  if (!multiply_mapped) {
+    ++t.total_unique_reads;
+    if (mapq_good)
+      ++t.total_mapq_reads;
+  }
+  if (!mapped)
+    return;
+  ++t.total_reads_aligned;
+  if (!multiply_mapped) {
+    ++t.total_unique_reads_aligned;
+    if (mapq_good)
+      ++t.total_mapq_reads_aligned;
+  }
+}

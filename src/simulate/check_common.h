@@ -18,6 +18,10 @@ struct check_totals_t {
   int64_t total_mapq_reads_aligned = 0;   // ... and MAPQ good
 };
 
+// Adds one scored read (or pair) to the report counts.
+void count_group(check_totals_t &t, bool good_read, bool mapped,
+                 bool multiply_mapped, bool mapq_good);
+
 // What the per-group kernels of both checkers share.
 struct check_context_t {
   ref_map_t ref_map;

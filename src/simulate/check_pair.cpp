@@ -59,26 +59,6 @@ bool judge_first_mate(const sam_line_t &line, const truth_name_t &truth,
   return true;
 }
 
-void count_pair(check_totals_t &t, bool good_read, bool mapped,
-                bool multiply_mapped, bool mapq_good) {
-  if (good_read) {
-    ++t.total_reads;
-    if (!multiply_mapped) {
-      ++t.total_unique_reads;
-      if (mapq_good)
-        ++t.total_mapq_reads;
-    }
-  }
-  if (mapped && good_read) {
-    ++t.total_reads_aligned;
-    if (!multiply_mapped) {
-      ++t.total_unique_reads_aligned;
-      if (mapq_good)
-        ++t.total_mapq_reads_aligned;
-    }
-  }
-}
-
 void print_usage() {
   std::cerr << "Usage: " << PROG_NAME
             << " check_pair [map_file] <sam_file> <wiggle_bp> <num_pairs> \n"
@@ -134,7 +114,7 @@ bool check_pair_kernel(aln_list_t &aln_list, check_context_t &ctx,
     }
   }
   const bool multiply_mapped = num_aligned > 1;
-  count_pair(ctx.totals, good_read, mapped, multiply_mapped, mapq_good);
+  count_group(ctx.totals, good_read, mapped, multiply_mapped, mapq_good);
   if (mapq_good &&
       ((truth.sim && !mapped && !truth.random) || (!truth.sim && !good_read)))
     write_wrong_group(aln_list, *ctx.out_sam_file, *ctx.fq_file);

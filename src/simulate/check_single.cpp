@@ -48,26 +48,6 @@ void write_tag_line(std::ostream &os, const sam_line_t &line, bool mapped) {
   os << '\n';
 }
 
-void count_group(check_totals_t &t, bool good_read, bool mapped,
-                 bool multiply_mapped, bool mapq_good) {
-  if (!good_read)
-    return;
-  ++t.total_reads;
-  if (!multiply_mapped) {
-    ++t.total_unique_reads;
-    if (mapq_good)
-      ++t.total_mapq_reads;
-  }
-  if (!mapped)
-    return;
-  ++t.total_reads_aligned;
-  if (!multiply_mapped) {
-    ++t.total_unique_reads_aligned;
-    if (mapq_good)
-      ++t.total_mapq_reads_aligned;
-  }
-}
-
 void print_usage() {
   std::cerr << "Usage: " << PROG_NAME
             << " check_single [map_file] <sam_file> <wiggle_bp> <num_reads>"
