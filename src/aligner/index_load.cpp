@@ -1,5 +1,7 @@
 #include "aligner/index_load.h"
 
+#include "aligner/big_table.h"
+
 #include <cstdlib>
 #include <iostream>
 #include <map>
@@ -270,8 +272,8 @@ int load_index_table(gz_input_t &in, tolve_params_t *p, uint64_t file_bytes) {
     return wrong_format();
   p->pen->print_mm_pens(std::cerr, p->kmer_size, 500);
   std::cerr << "Loading index...\n";
-  p->mini_hash = static_cast<mini_pair_t *>(
-      std::calloc(p->MINI_HASH_LENGTH, sizeof(mini_pair_t)));
+  p->mini_hash = static_cast<mini_pair_t *>(big_table_alloc(
+      size_t(p->MINI_HASH_LENGTH) * sizeof(mini_pair_t), p->NUM_THREADS));
   if (!p->mini_hash) {
     std::cerr << "ERROR: Not enough memory to load the index\n";
     return 1;

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "aligner/big_table.h"
 #include "aligner/index_types.h"
 #include "aligner/out_buffer.h"
 #include "aligner/pen_tester.h"
@@ -33,7 +34,8 @@ void release_params(tolve_params_t *p) {
   delete p->start_genome;
   delete p->chrdict;
   delete p->chrom_ends;
-  std::free(p->mini_hash);
+  big_table_free(p->mini_hash,
+                 size_t(p->MINI_HASH_LENGTH) * sizeof(mini_pair_t));
   delete[] p->mm_table;
   delete p->std_out;
   p->pen = nullptr;
