@@ -149,12 +149,9 @@ int gap_reads(args_t args) {
   }
   if (!check_read_len(params.read_len) || !check_gap_len(params))
     return 3;
-  std::ifstream genome_file(params.genome_filename);
-  if (!genome_file.is_open()) {
-    std::cerr << "ERROR: Cannot open genome file, " << params.genome_filename
-              << "\n";
+  std::ifstream genome_file;
+  if (!open_genome_file(genome_file, params.genome_filename))
     return 3;
-  }
   MT_random gen;
   sim_genome_t genome;
   int status = load_sim_genome(genome_file, genome);

@@ -198,12 +198,9 @@ int pair_reads(args_t args) {
   }
   if (!check_read_len(params.read_len1) || !check_read_len(params.read_len2))
     return 3;
-  std::ifstream genome_file(params.genome_filename);
-  if (!genome_file.is_open()) {
-    std::cerr << "ERROR: Cannot open genome file, " << params.genome_filename
-              << std::endl;
+  std::ifstream genome_file;
+  if (!open_genome_file(genome_file, params.genome_filename))
     return 3;
-  }
   std::string name1 = params.output_prefix + "_1.fq";
   std::string name2 = params.output_prefix + "_2.fq";
   std::ofstream out1, out2;

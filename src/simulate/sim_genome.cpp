@@ -7,6 +7,14 @@
 #include "common/genome.h"
 #include "common/mt_random.h"
 
+bool open_genome_file(std::ifstream &file, const std::string &name) {
+  file.open(name);
+  if (file.is_open())
+    return true;
+  std::cerr << "ERROR: Cannot open genome file, " << name << std::endl;
+  return false;
+}
+
 int load_sim_genome(std::istream &in, sim_genome_t &genome) {
   int status = read_genome(in, genome.seqs, genome.starts, genome.length);
   if (status != 0)

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <fstream>
 #include <istream>
 #include <map>
 #include <string>
@@ -18,6 +19,10 @@ struct sim_genome_t {
   // and are left out, so that the next one can still be found.
   std::map<uint64_t, seq_map_t::const_iterator> start_genome;
 };
+
+// Opens the genome file of a simulator; says so on standard error when it
+// cannot.
+bool open_genome_file(std::ifstream &file, const std::string &name);
 
 // Loads the FASTA stream, builds the start map and reports the genome
 // length on standard error. Returns the loader's status (0 on success).
