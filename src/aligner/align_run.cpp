@@ -17,7 +17,7 @@ namespace {
 // Reads taken per hold of read_lock. Several per hold keeps the shared
 // reader and the output lock out of the way of the workers; with one
 // thread the output is the same as reading one at a time.
-const int READS_PER_BATCH = 64;
+const int READS_PER_BATCH = 256;
 
 pthread_mutex_t *new_mutex() {
   pthread_mutex_t *m = new pthread_mutex_t();
