@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds and runs every test twice: in the Release build and in a build under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer. samtools reads the SAM
+# output in the end-to-end tests; bwa is the other aligner whose SAM the
+# checkers are tested on.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-bash scripts/setup.sh samtools
+bash scripts/setup.sh samtools bwa
 
 jobs=$(nproc)
 echo "== Release build" >&2
