@@ -1,5 +1,7 @@
 #include "aligner/read_prep.h"
 
+#include <algorithm>
+
 #include "aligner/params.h"
 #include "common/quality.h"
 
@@ -68,8 +70,10 @@ bool convert_quality(const tolve_params_t *p, fast_t &r, prep_error_t &err) {
   }
 }
 
+// assign() from reverse iterators would build a temporary string per read.
 void reverse_into(const std::string &s, std::string &out) {
-  out.assign(s.rbegin(), s.rend());
+  out.resize(s.size());
+  std::reverse_copy(s.begin(), s.end(), out.begin());
 }
 
 } // namespace
