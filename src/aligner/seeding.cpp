@@ -36,6 +36,14 @@ struct window_roll_t {
   }
 };
 
+// Most kept k-mers are looked up soon after; fetching their bucket now
+// hides much of the cache miss of the lookup.
+inline void prefetch_bucket(const tolve_params_t *p, uint64_t key) {
+  const uint64_t bucket = uint32_t(key >> p->NUM_SHIFT);
+  if (p->mini_hash && bucket < p->MINI_HASH_LENGTH)
+    __builtin_prefetch(&p->mini_hash[bucket]);
+}
+
 inline void add_kmer(std::vector<kmer_idx_t4> &out, uint64_t key,
                      uint64_t start0) {
   kmer_idx_t4 k;
@@ -105,8 +113,10 @@ void gen_kmers_one(const tolve_params_t *p, const bit_DNA_t &read,
   for (uint64_t s0 = 0; s0 + span <= n; ++s0) {
     const uint64_t w = roll.roll(read);
     const uint64_t key = spaced ? spaced_key(w, masks) : w;
-    if (hash_key2(key, mode))
+    if (hash_key2(key, mode)) {
+      prefetch_bucket(p, key);
       add_kmer(out, key, s0);
+    }
   }
 }
 
@@ -127,11 +137,14 @@ void gen_kmers_both(const tolve_params_t *p, const bit_DNA_t &read,
     const bool wide_fits = s0 + span <= n;
     const uint64_t w = wide_fits ? wide.roll(read) : 0;
     if (hash_key2(c, mode)) {
+      prefetch_bucket(p, c);
       add_kmer(out, c, s0);
     } else if (wide_fits) {
       const uint64_t key = spaced_key(w, masks);
-      if (hash_key2(key, mode))
+      if (hash_key2(key, mode)) {
+        prefetch_bucket(p, key);
         add_kmer(out, key, s0);
+      }
     }
   }
 }
