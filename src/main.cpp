@@ -15,17 +15,28 @@ struct command_entry {
 
 // Compared in this order; the first exact match wins.
 const command_entry COMMANDS[] = {
-    {"gap_reads", gap_reads},       {"pair_reads", pair_reads},
-    {"single_reads", single_reads}, {"random_genome", random_genome},
-    {"check_single", check_single}, {"check_pair", check_pair},
-    {"check_edits", check_edits},   {"raw2fasta", raw2fasta},
-    {"affine_nw", affine_nw},       {"all_sw", all_sw},
-    {"index", index},               {"align", align},
-    {"check_idx", check_idx},       {"subseq", subseq},
-    {"qual_convert", qual_convert}, {"fastq_trim", fastq_trim},
-    {"merge_sam", merge_sam},       {"sample_reads", sample_reads},
-    {"fastq_filter", fastq_filter}, {"fq_len_filter", fq_len_filter},
-    {"fastq_stats", fastq_stats},   {"index_depth", index_depth},
+    {"gap_reads", gap_reads},
+    {"pair_reads", pair_reads},
+    {"single_reads", single_reads},
+    {"random_genome", random_genome},
+    {"check_single", check_single},
+    {"check_pair", check_pair},
+    {"check_edits", check_edits},
+    {"raw2fasta", raw2fasta},
+    {"affine_nw", affine_nw},
+    {"all_sw", all_sw},
+    {"index", index},
+    {"align", align},
+    {"check_idx", check_idx},
+    {"subseq", subseq},
+    {"qual_convert", qual_convert},
+    {"fastq_trim", fastq_trim},
+    {"merge_sam", merge_sam},
+    {"sample_reads", sample_reads},
+    {"fastq_filter", fastq_filter},
+    {"fq_len_filter", fq_len_filter},
+    {"fastq_stats", fastq_stats},
+    {"index_depth", index_depth},
 };
 
 void print_banner() {
@@ -37,31 +48,41 @@ void print_banner() {
 }
 
 [[noreturn]] void print_usage_and_exit() {
-  std::cerr << "Usage: " << PROG_NAME << " <option>\n"
-            << "Options:\n"
-            << "-== Main ==-\n"
-            << "  index          -- Index the reference\n"
-            << "  align          -- Align reads to generate SAM file\n"
-            << "\n"
-            << "-== Benchmarking ==-\n"
-            << "  random_genome  -- Generate a new genome file with random mutations\n"
-            << "  gap_reads      -- Generate random reads from the genome (output in FASTQ)\n"
-            << "  single_reads   -- Generate random reads from the genome, better, single (output in FASTQ)\n"
-            << "  pair_reads     -- Generate random reads from the genome, better, paired-end (output in FASTQ)\n"
-            << "  check_single   -- Check the alignment in SAM format (names from genome_reads, needs map)\n"
-            << "  check_pair     -- Check the alignment of paired-end reads in SAM format (names from genome_reads, needs map)\n"
-            << "  check_edits    -- Check the edits found in VCF file are in the correct locations (needs .edit)\n"
-            << "\n"
-            << "-== Useful Tools ==-\n"
-            << "  raw2fasta      -- Convert RAW reads to FASTA format\n"
-            << "  subseq         -- Extract a region from a single chromosome FASTA file\n"
-            << "  qual_convert   -- Convert the quality of FASTQ files\n"
-            << "  fastq_trim     -- Trim BWA style [not implemented yet]\n"
-            << "  fastq_filter   -- Only output reads with a percentage of bases above a certain quality\n"
-            << "  fq_len_filter  -- Reject reads less than some length\n"
-            << "  fastq_stats    -- Get some statistics from the FASTQ file\n"
-            << "  merge_sam      -- Concatenate two SAM files, not BAM\n"
-            << "  sample_reads   -- Randomly select some reads from a FASTQ file\n";
+  std::cerr
+      << "Usage: " << PROG_NAME << " <option>\n"
+      << "Options:\n"
+      << "-== Main ==-\n"
+      << "  index          -- Index the reference\n"
+      << "  align          -- Align reads to generate SAM file\n"
+      << "\n"
+      << "-== Benchmarking ==-\n"
+      << "  random_genome  -- Generate a new genome file with random "
+         "mutations\n"
+      << "  gap_reads      -- Generate random reads from the genome (output in "
+         "FASTQ)\n"
+      << "  single_reads   -- Generate random reads from the genome, better, "
+         "single (output in FASTQ)\n"
+      << "  pair_reads     -- Generate random reads from the genome, better, "
+         "paired-end (output in FASTQ)\n"
+      << "  check_single   -- Check the alignment in SAM format (names from "
+         "genome_reads, needs map)\n"
+      << "  check_pair     -- Check the alignment of paired-end reads in SAM "
+         "format (names from genome_reads, needs map)\n"
+      << "  check_edits    -- Check the edits found in VCF file are in the "
+         "correct locations (needs .edit)\n"
+      << "\n"
+      << "-== Useful Tools ==-\n"
+      << "  raw2fasta      -- Convert RAW reads to FASTA format\n"
+      << "  subseq         -- Extract a region from a single chromosome FASTA "
+         "file\n"
+      << "  qual_convert   -- Convert the quality of FASTQ files\n"
+      << "  fastq_trim     -- Trim BWA style [not implemented yet]\n"
+      << "  fastq_filter   -- Only output reads with a percentage of bases "
+         "above a certain quality\n"
+      << "  fq_len_filter  -- Reject reads less than some length\n"
+      << "  fastq_stats    -- Get some statistics from the FASTQ file\n"
+      << "  merge_sam      -- Concatenate two SAM files, not BAM\n"
+      << "  sample_reads   -- Randomly select some reads from a FASTQ file\n";
   std::exit(2);
 }
 

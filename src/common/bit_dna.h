@@ -14,7 +14,7 @@ struct bit_DNA_t {
   static const int nt_SIZE = 4;
 
   std::vector<uint8_t> data;
-  uint64_t curr_loc = 0; // bits in use, two per base
+  uint64_t curr_loc = 0;             // bits in use, two per base
   const uint8_t *mm_table = nullptr; // shared, not owned
 
   explicit bit_DNA_t(const uint8_t *table = nullptr);

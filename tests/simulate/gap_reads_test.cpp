@@ -141,4 +141,3 @@ TEST(GapReads, DrawOrder) {
     EXPECT_EQ(recs[i].seq, read);
   }
 }
-
