@@ -1,0 +1,58 @@
+// fastq_stats: read-length distribution with cumulative percentages.
+#include <cstdint>
+#include <iostream>
+#include <map>
+#include <sstream>
+
+#include "commands.h"
+#include "common/constants.h"
+#include "common/strings.h"
+#include "tools/tool_io.h"
+
+namespace {
+
+void write_histogram(out_file_t &out, const std::map<int, int64_t> &counts,
+                     int64_t total) {
+  int64_t cumulative = 0;
+  for (const auto &entry : counts) {
+    cumulative += entry.second;
+    std::ostringstream line;
+    line << entry.first << "," << entry.second << ",";
+    output_percentage(line, uint64_t(total), uint64_t(cumulative));
+    line << "\n";
+    out_put(out, line.str());
+  }
+}
+
+} // namespace
+
+int fastq_stats(args_t args) {
+  if (args.size() != 1) {
+    std::cerr << "Usage: " << PROG_NAME << " fastq_stats <FASTQ file>\n"
+              << "Get stats for a FASTQ file" << std::endl;
+    return 3;
+  }
+  fast reader;
+  reader.trim_slash = false;
+  if (!reader.open(args[0])) {
+    std::cerr << "Error: cannot open input file: " << args[0] << std::endl;
+    return 3;
+  }
+  // 64-bit counts: a file of more than 2^31 reads must not wrap.
+  std::map<int, int64_t> counts;
+  int64_t total = 0;
+  fast_t rec;
+  int l;
+  while ((l = read_next(reader, rec)) >= 0) {
+    counts[l]++;
+    total++;
+  }
+  out_file_t out;
+  out_use_stdout(out);
+  write_histogram(out, counts, total);
+  if (!out_close(out)) {
+    std::cerr << "Error: cannot write: standard output" << std::endl;
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,60 @@
+// merge_sam: the lines of two SAM files, the second without its header.
+#include <iostream>
+
+#include "commands.h"
+#include "common/constants.h"
+#include "common/strings.h"
+#include "tools/text_input.h"
+#include "tools/tool_io.h"
+
+namespace {
+
+// Copies the trimmed non-empty lines of `in`, header lines only when
+// `keep_header`. False on a read error.
+bool copy_lines(std::ifstream &in, bool keep_header, out_file_t &out) {
+  std::string line;
+  while (std::getline(in, line)) {
+    trim2(line);
+    if (line.empty() || (!keep_header && line[0] == '@'))
+      continue;
+    line += '\n';
+    out_put(out, line);
+  }
+  return !in.bad();
+}
+
+} // namespace
+
+int merge_sam(args_t args) {
+  if (args.size() != 2) {
+    std::cerr << "Usage: " << PROG_NAME
+              << " merge_sam <sam_file> <other_sam_file>\n"
+              << "    sam_file       -- First SAM file, the headers will be "
+                 "preserved\n"
+              << "    other_sam_file -- Second SAM file\n"
+              << "Merge two SAM files, probably generated from hybrid mode "
+                 "alignment"
+              << std::endl;
+    return 3;
+  }
+  std::ifstream in[2];
+  for (int i = 0; i < 2; ++i)
+    if (!open_text_input(in[i], args[i])) {
+      std::cerr << "Error cannot open: " << args[i] << std::endl;
+      return 1;
+    }
+  if (stdout_is_input({args[0], args[1]}))
+    return 1;
+  out_file_t out;
+  out_use_stdout(out);
+  for (int i = 0; i < 2; ++i)
+    if (!copy_lines(in[i], i == 0, out)) {
+      std::cerr << "Error cannot read: " << args[i] << std::endl;
+      return 1;
+    }
+  if (!out_close(out)) {
+    std::cerr << "Error: cannot write: standard output" << std::endl;
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,118 @@
+// sample_reads: a reproducible uniform sample of reads or read pairs.
+#include <algorithm>
+#include <iostream>
+#include <memory>
+
+#include "commands.h"
+#include "common/constants.h"
+#include "common/strings.h"
+#include "tools/reservoir.h"
+#include "tools/tool_io.h"
+
+namespace {
+
+void sample_usage() {
+  std::cerr << "Usage: " << PROG_NAME
+            << " sample_reads <num_reads> <output_prefix> <first_pair> "
+               "[<second_pair>]\n"
+            << "    num_reads      -- Number of reads to extract\n"
+            << "    output_prefix  -- Output will be output_prefix.fq or "
+               "output_prefix_1.fq,output_prefix_2.fq\n"
+            << "    first_pair     -- First pair or single-end FASTQ/A file\n"
+            << "    second_pair    -- Second pair of FASTQ/A file [optional]\n"
+            << "Uniformly randomly extract reads from a FASTQ file"
+            << std::endl;
+}
+
+// First pass: the ordinals of the sampled records of the first file.
+void draw_sample(fast &reader, reservoir_t &r) {
+  MT_random rng;
+  rng.init_genrand64(0);
+  fast_t rec;
+  while (read_next(reader, rec) >= 0)
+    reservoir_offer(r, rng);
+  std::sort(r.slots.begin(), r.slots.end());
+}
+
+// Second pass over one input: writes the records whose ordinals were drawn
+// and returns how many records the file holds. A cut-short last record of
+// the first file was named in the first pass already.
+int64_t write_sample(fast &reader, const std::vector<int64_t> &ordinals,
+                     out_file_t &out, const std::string &suffix,
+                     bool first_file) {
+  fast_t rec;
+  size_t k = 0;
+  int64_t m = 0;
+  while ((first_file ? reader.next_record(rec) : read_next(reader, rec)) >= 0) {
+    m++;
+    if (k < ordinals.size() && ordinals[k] == m) {
+      out_record(out, rec, suffix);
+      k++;
+    }
+  }
+  return m;
+}
+
+} // namespace
+
+int sample_reads(args_t args) {
+  if (args.size() != 3 && args.size() != 4) {
+    sample_usage();
+    return 3;
+  }
+  const int num_inputs = int(args.size()) - 2;
+  const int num_reads = strTo<int>(args[0]);
+  if (num_reads < 0) {
+    std::cerr << "Error: Invalid number of reads: " << num_reads << std::endl;
+    return 3;
+  }
+  const std::vector<std::string> inputs(args.begin() + 2, args.end());
+  std::unique_ptr<fast> readers[2];
+  for (int i = 0; i < num_inputs; ++i) {
+    readers[i].reset(new fast());
+    if (!readers[i]->open(inputs[i])) {
+      std::cerr << "Error: cannot open: " << inputs[i] << std::endl;
+      return 1;
+    }
+  }
+  const std::vector<std::string> names = fq_names(args[1], "", num_inputs);
+  if (output_is_input(names, inputs))
+    return 1;
+  std::vector<out_file_t> outs(names.size());
+  if (!out_create_all(outs, names))
+    return 1;
+
+  reservoir_t r;
+  r.num_reads = num_reads;
+  draw_sample(*readers[0], r);
+  if (!readers[0]->open(inputs[0])) {
+    std::cerr << "Error: cannot open: " << inputs[0] << std::endl;
+    return 1;
+  }
+  if (r.count <= num_reads) {
+    std::cerr << "Error: the number of reads in the file is not greater than "
+                 "num_reads"
+              << std::endl;
+    return 3;
+  }
+  for (int i = 0; i < num_inputs; ++i) {
+    int64_t m = write_sample(*readers[i], r.slots, outs[i],
+                             mate_suffix(num_inputs, i), i == 0);
+    readers[i]->close();
+    // A pipe or a file changed between the passes would give a sample
+    // that is not the one drawn; unequal mates would pair wrong reads.
+    if (i == 0 && m != r.count) {
+      std::cerr << "Error: " << inputs[0] << " held " << r.count
+                << " reads when counted but " << m << " when read again"
+                << std::endl;
+      out_close_all(outs);
+      return 1;
+    }
+    if (i == 1 && m != r.count) {
+      std::cerr << "Error: paired files are different length" << std::endl;
+      out_close_all(outs);
+      return 1;
+    }
+  }
+  return out_close_all(outs) ? 0 : 1;
+}

@@ -1,0 +1,88 @@
+// subseq: a region of a one-sequence FASTA file and its reverse complement.
+#include "tools/subseq.h"
+
+#include <cctype>
+#include <iostream>
+
+#include "commands.h"
+#include "common/bit_dna.h"
+#include "common/constants.h"
+#include "common/strings.h"
+#include "tools/text_input.h"
+#include "tools/tool_io.h"
+
+namespace {
+
+void subseq_usage() {
+  std::cerr << "Usage: " << PROG_NAME << " subseq <chr_file> <start> <end>\n"
+            << "    chr_file -- FASTA file containing only one sequence\n"
+            << "    start    -- one based start position (inclusive)\n"
+            << "    end      -- one based end position (inclusive)\n"
+            << "Extract a sub-sequence from a FASTA file, must be only 1 "
+               "sequence in the FASTA file"
+            << std::endl;
+}
+
+} // namespace
+
+bool region_of(const std::string &seq, int64_t start, int64_t end,
+               std::string &region) {
+  region.clear();
+  if (start < 1 || start > int64_t(seq.size()) + 1 || end < start)
+    return false;
+  const uint64_t want = uint64_t(end) - uint64_t(start) + 1;
+  region = seq.substr(size_t(start - 1), size_t(want));
+  for (char &c : region)
+    c = char(std::toupper(static_cast<unsigned char>(c)));
+  return true;
+}
+
+int subseq(args_t args) {
+  if (args.size() != 3) {
+    subseq_usage();
+    return 3;
+  }
+  const int64_t start = strTo<long>(args[1]);
+  const int64_t end = strTo<long>(args[2]);
+  if (end < start) {
+    std::cerr << "ERROR: End before Start!";
+    return 2;
+  }
+  std::ifstream in;
+  if (!open_text_input(in, args[0])) {
+    std::cout << "ERROR: I'm sorry, the genome file cannot be opened. "
+              << std::endl;
+    return 1;
+  }
+  out_file_t out;
+  out_use_stdout(out);
+  std::string line, seq;
+  std::getline(in, line);
+  out_put(out,
+          "Chromosone Name: " + (line.empty() ? line : line.substr(1)) + "\n");
+  while (std::getline(in, line)) {
+    trim2(line);
+    seq += line;
+  }
+  if (in.bad()) {
+    std::cerr << "ERROR: Cannot read " << args[0] << std::endl;
+    return 1;
+  }
+  out_put(out, "Chromosone Length: " + std::to_string(seq.size()) + "\n");
+  out_put(out, "Parameters: [" + std::to_string(start) + "," +
+                   std::to_string(end) + "]\n");
+  std::string region;
+  if (!region_of(seq, start, end, region)) {
+    out_close(out);
+    std::cerr << "ERROR: Start position " << start
+              << " lies outside the sequence of length " << seq.size()
+              << std::endl;
+    return 2;
+  }
+  out_put(out, region + "\n" + compleseq(region) + "\n");
+  if (!out_close(out)) {
+    std::cerr << "Error: cannot write: standard output" << std::endl;
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,176 @@
+#include "tools/tool_io.h"
+
+#include <iostream>
+#include <sys/stat.h>
+
+namespace {
+
+const size_t FLUSH_AT = size_t(1) << 16;
+
+void out_flush(out_file_t &o) {
+  if (o.buf.empty())
+    return;
+  if (!o.f || std::fwrite(o.buf.data(), 1, o.buf.size(), o.f) != o.buf.size())
+    o.failed = true;
+  o.buf.clear();
+}
+
+bool same_file(const struct stat &a, const struct stat &b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+} // namespace
+
+out_file_t::~out_file_t() { out_close(*this); }
+
+bool out_create(out_file_t &o, const std::string &path) {
+  out_close(o);
+  o.path = path;
+  o.failed = false;
+  o.f = std::fopen(path.c_str(), "wb");
+  o.owned = o.f != nullptr;
+  if (!o.f)
+    o.failed = true;
+  return o.f != nullptr;
+}
+
+void out_use_stdout(out_file_t &o) {
+  out_close(o);
+  o.path = "standard output";
+  o.f = stdout;
+  o.owned = false;
+  o.failed = false;
+}
+
+void out_put(out_file_t &o, const std::string &text) {
+  o.buf += text;
+  if (o.buf.size() >= FLUSH_AT)
+    out_flush(o);
+}
+
+void out_fastq(out_file_t &o, const fast_t &rec, const std::string &suffix) {
+  std::string &b = o.buf;
+  b += '@';
+  b += rec.name;
+  b += suffix;
+  b += '\n';
+  b += rec.seq;
+  b += "\n+\n";
+  b += rec.qual;
+  b += '\n';
+  if (b.size() >= FLUSH_AT)
+    out_flush(o);
+}
+
+void out_fasta(out_file_t &o, const fast_t &rec, const std::string &suffix) {
+  std::string &b = o.buf;
+  b += '>';
+  b += rec.name;
+  b += suffix;
+  b += '\n';
+  b += rec.seq;
+  b += '\n';
+  if (b.size() >= FLUSH_AT)
+    out_flush(o);
+}
+
+void out_record(out_file_t &o, const fast_t &rec, const std::string &suffix) {
+  if (rec.qual_exist)
+    out_fastq(o, rec, suffix);
+  else
+    out_fasta(o, rec, suffix);
+}
+
+bool out_close(out_file_t &o) {
+  if (!o.f) {
+    o.buf.clear();
+    return !o.failed;
+  }
+  out_flush(o);
+  if (o.owned) {
+    if (std::fclose(o.f) != 0)
+      o.failed = true;
+  } else if (std::fflush(o.f) != 0 || std::ferror(o.f)) {
+    o.failed = true;
+  }
+  o.f = nullptr;
+  o.owned = false;
+  return !o.failed;
+}
+
+bool out_close_all(std::vector<out_file_t> &files) {
+  bool ok = true;
+  for (out_file_t &o : files) {
+    bool open = o.f != nullptr;
+    if (!out_close(o) && open) {
+      std::cerr << "Error: cannot write: " << o.path << std::endl;
+      ok = false;
+    }
+  }
+  return ok;
+}
+
+bool out_create_all(std::vector<out_file_t> &files,
+                    const std::vector<std::string> &paths) {
+  for (size_t i = 0; i < paths.size(); ++i)
+    if (!out_create(files[i], paths[i])) {
+      std::cerr << "Error: cannot write: " << paths[i] << std::endl;
+      return false;
+    }
+  return true;
+}
+
+bool output_is_input(const std::vector<std::string> &outputs,
+                     const std::vector<std::string> &inputs) {
+  for (const std::string &out : outputs) {
+    struct stat so;
+    if (stat(out.c_str(), &so) != 0)
+      continue;
+    for (const std::string &in : inputs) {
+      struct stat si;
+      if (stat(in.c_str(), &si) == 0 && same_file(so, si)) {
+        std::cerr << "Error: output file is an input file: " << out
+                  << std::endl;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+bool stdout_is_input(const std::vector<std::string> &inputs) {
+  struct stat so;
+  if (fstat(fileno(stdout), &so) != 0 || !S_ISREG(so.st_mode))
+    return false;
+  for (const std::string &in : inputs) {
+    struct stat si;
+    if (stat(in.c_str(), &si) == 0 && same_file(so, si)) {
+      std::cerr << "Error: standard output is an input file: " << in
+                << std::endl;
+      return true;
+    }
+  }
+  return false;
+}
+
+int read_next(fast &reader, fast_t &rec) {
+  int l = reader.next_record(rec);
+  if (l == -2)
+    std::cerr << "Warning: " << reader.filename
+              << ": the last FASTQ record is cut short and was skipped"
+              << std::endl;
+  return l;
+}
+
+std::vector<std::string> fq_names(const std::string &prefix,
+                                  const std::string &tag, int num_inputs) {
+  if (num_inputs == 1)
+    return {prefix + tag + ".fq"};
+  return {prefix + tag + "_1.fq", prefix + tag + "_2.fq"};
+}
+
+std::string mate_suffix(int num_inputs, int i) {
+  if (num_inputs == 1)
+    return "";
+  return "/" + std::to_string(i + 1);
+}

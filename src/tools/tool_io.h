@@ -1,0 +1,69 @@
+#pragma once
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/fast.h"
+
+// Buffered output to a created file or to standard output. Every write
+// failure is remembered so that the run can end with a non-zero status
+// instead of reporting a partial file as done.
+struct out_file_t {
+  std::string path; // "standard output" for stdout
+  FILE *f = nullptr;
+  bool owned = false;
+  bool failed = false;
+  std::string buf;
+
+  out_file_t() = default;
+  out_file_t(const out_file_t &) = delete;
+  out_file_t &operator=(const out_file_t &) = delete;
+  ~out_file_t();
+};
+
+// Creates or truncates `path`; false (with no message) when it cannot.
+bool out_create(out_file_t &o, const std::string &path);
+void out_use_stdout(out_file_t &o);
+void out_put(out_file_t &o, const std::string &text);
+// "@" name suffix "\n" seq "\n+\n" qual "\n"
+void out_fastq(out_file_t &o, const fast_t &rec, const std::string &suffix);
+// ">" name suffix "\n" seq "\n"
+void out_fasta(out_file_t &o, const fast_t &rec, const std::string &suffix);
+// FASTQ form for records with qualities, FASTA form for the others.
+void out_record(out_file_t &o, const fast_t &rec, const std::string &suffix);
+// Flushes and closes; true when every byte reached the file.
+bool out_close(out_file_t &o);
+// Closes every file; writes "Error: cannot write: <path>" for each failed
+// one. True when all were written.
+bool out_close_all(std::vector<out_file_t> &files);
+
+// Creates every named file in order. A file that cannot be created gets
+// "Error: cannot write: <path>" and false.
+bool out_create_all(std::vector<out_file_t> &files,
+                    const std::vector<std::string> &paths);
+
+// Writing an output over one of the inputs would destroy the data being
+// read: true (with "Error: output file is an input file: <path>") when any
+// output path names the same file as an input path.
+bool output_is_input(const std::vector<std::string> &outputs,
+                     const std::vector<std::string> &inputs);
+
+// Standard output appended to an input file would be read back in without
+// end: true (with "Error: standard output is an input file: <path>") when
+// standard output is a regular file that is one of the inputs.
+bool stdout_is_input(const std::vector<std::string> &inputs);
+
+// The next record, as fast::next_record does. A FASTQ record cut short by
+// the end of the file ends the input like the end itself; it is named once
+// on standard error so that the loss is not silent.
+int read_next(fast &reader, fast_t &rec);
+
+// Output names from a prefix: prefix + ".fq", or prefix + "_1.fq" and
+// prefix + "_2.fq" for two inputs; `tag` goes before the number or ".fq"
+// ("_reject" for the reject files).
+std::vector<std::string> fq_names(const std::string &prefix,
+                                  const std::string &tag, int num_inputs);
+
+// Suffix of a record from input file `i` (0-based): "" single-end, "/1"
+// or "/2" paired-end.
+std::string mate_suffix(int num_inputs, int i);

@@ -1,0 +1,115 @@
+# sample_reads: usage, refusals, reproducible samples from FASTQ, FASTA, gzip
+# and paired inputs.
+. "$(dirname "$0")/lib.sh"
+D=$SRC/tests/data/tools
+
+USAGE=("Usage: venkari-basic sample_reads <num_reads> <output_prefix> <first_pair> [<second_pair>]"
+  "    num_reads      -- Number of reads to extract"
+  "    output_prefix  -- Output will be output_prefix.fq or output_prefix_1.fq,output_prefix_2.fq"
+  "    first_pair     -- First pair or single-end FASTQ/A file"
+  "    second_pair    -- Second pair of FASTQ/A file [optional]"
+  "Uniformly randomly extract reads from a FASTQ file")
+for args in "" "1 s" "1 s a b c"; do
+  # shellcheck disable=SC2086
+  run sample_reads $args
+  expect_status 3 "usage for [$args]"
+  expect_err_is "${USAGE[@]}"
+done
+
+run sample_reads -1 s "$D/reads_1.fq"
+expect_status 3 "negative count"
+expect_err_is "Error: Invalid number of reads: -1"
+[ ! -e s.fq ] || fail "output created before the count test"
+
+run sample_reads 1 s "$D/reads_1.fq" missing.fq
+expect_status 1 "missing mate file"
+expect_err_is "Error: cannot open: missing.fq"
+[ ! -e s_1.fq ] || fail "output created before the inputs were opened"
+
+# Exactly as many reads as asked for is refused, after the files exist.
+run sample_reads 12 s "$D/reads_1.fq"
+expect_status 3 "not greater"
+expect_err_is "Error: the number of reads in the file is not greater than num_reads"
+[ -e s.fq ] && [ ! -s s.fq ] || fail "s.fq should exist and be empty"
+
+# A count past the int range reads as the largest int; nothing is reserved
+# for reads that do not exist.
+run sample_reads 99999999999 s "$D/reads_1.fq"
+expect_status 3 "huge count"
+expect_err_is "Error: the number of reads in the file is not greater than num_reads"
+
+run sample_reads 11 s "$D/reads_1.fq"
+expect_status 0 "eleven of twelve"
+expect_file_eq "$D/sample11.fq" s.fq
+
+run sample_reads 0 z "$D/reads_1.fq"
+expect_status 0 "none asked"
+[ -e z.fq ] && [ ! -s z.fq ] || fail "z.fq should exist and be empty"
+
+run sample_reads 1 one "$D/reads_1.fq"
+expect_status 0 "one read"
+expect_file_eq "$D/sample1.fq" one.fq
+
+run sample_reads 5 s "$D/reads_1.fq"
+expect_status 0 "five reads"
+[ ! -s err ] || fail "messages on a good run: $(cat err)"
+expect_out_empty
+expect_file_eq "$D/sample5.fq" s.fq
+cp s.fq first.fq
+run sample_reads 5 s "$D/reads_1.fq"
+expect_file_eq first.fq s.fq
+
+gzip -c "$D/reads_1.fq" >reads.fq.gz
+run sample_reads 5 g reads.fq.gz
+expect_status 0 "gzip input"
+expect_file_eq "$D/sample5.fq" g.fq
+
+run sample_reads 5 fa "$D/reads_1.fa"
+expect_status 0 "FASTA input"
+expect_file_eq "$D/sample5.fa" fa.fq
+
+run sample_reads 5 p "$D/reads_1.fq" "$D/reads_2.fq"
+expect_status 0 "paired"
+expect_file_eq "$D/sample5_1.fq" p_1.fq
+expect_file_eq "$D/sample5_2.fq" p_2.fq
+
+# Many draws: 7 of 1000 records.
+awk 'BEGIN {for (i = 1; i <= 1000; i++) printf "@n%d\nACGT\n+\nIIII\n", i}' >big.fq
+run sample_reads 7 seven big.fq
+expect_status 0 "big"
+[ "$(grep '^@' seven.fq | tr '\n' ' ')" = "@n53 @n122 @n325 @n736 @n750 @n836 @n865 " ] ||
+  fail "sample of 7 from 1000: $(grep '^@' seven.fq | tr '\n' ' ' | head -c 200)"
+
+# Mates that do not pair up are an error, not a silently short file.
+head -n 44 "$D/reads_2.fq" >short_2.fq
+run sample_reads 5 p "$D/reads_1.fq" short_2.fq
+expect_status 1 "short mate file"
+expect_err_is "Error: paired files are different length"
+cat "$D/reads_2.fq" "$D/reads_2.fq" >long_2.fq
+run sample_reads 5 p "$D/reads_1.fq" long_2.fq
+expect_status 1 "long mate file"
+expect_err_is "Error: paired files are different length"
+
+# A first file that cannot be read twice gives no sample at all.
+run sample_reads 2 pipe <(cat "$D/reads_1.fq")
+expect_status 1 "pipe input"
+expect_err_is "Error: /dev/fd/63 held 12 reads when counted but 0 when read again"
+
+# Output over an input would destroy it.
+cp "$D/reads_1.fq" x.fq
+run sample_reads 2 x x.fq
+expect_status 1 "output is input"
+expect_err_is "Error: output file is an input file: x.fq"
+expect_file_eq "$D/reads_1.fq" x.fq
+
+run sample_reads 2 nodir/s "$D/reads_1.fq"
+expect_status 1 "output cannot be created"
+expect_err_is "Error: cannot write: nodir/s.fq"
+
+# A record cut short at the end is named, the rest is used.
+head -c -3 "$D/reads_1.fq" >cut.fq
+run sample_reads 4 c cut.fq
+expect_status 0 "truncated input"
+expect_err_is "Warning: cut.fq: the last FASTQ record is cut short and was skipped"
+[ "$(grep '^@' c.fq | tr '\n' ' ')" = "@r2 @r6 @r7 @r9 " ] || fail "sample of 4 from 11"
+finish

@@ -1,0 +1,82 @@
+# subseq and merge_sam: usage, refusals and outputs.
+. "$(dirname "$0")/lib.sh"
+
+SUSAGE=("Usage: venkari-basic subseq <chr_file> <start> <end>"
+  "    chr_file -- FASTA file containing only one sequence"
+  "    start    -- one based start position (inclusive)"
+  "    end      -- one based end position (inclusive)"
+  "Extract a sub-sequence from a FASTA file, must be only 1 sequence in the FASTA file")
+MUSAGE=("Usage: venkari-basic merge_sam <sam_file> <other_sam_file>"
+  "    sam_file       -- First SAM file, the headers will be preserved"
+  "    other_sam_file -- Second SAM file"
+  "Merge two SAM files, probably generated from hybrid mode alignment")
+for args in "" "a 1" "a 1 2 3"; do
+  # shellcheck disable=SC2086
+  run subseq $args
+  expect_status 3 "subseq usage for [$args]"
+  expect_err_is "${SUSAGE[@]}"
+done
+for args in "" "a" "a b c"; do
+  # shellcheck disable=SC2086
+  run merge_sam $args
+  expect_status 3 "merge_sam usage for [$args]"
+  expect_err_is "${MUSAGE[@]}"
+done
+
+printf '>chr1 test\nacgtn\n  ACGTA \n' >c.fa
+region() {
+  run subseq c.fa "$1" "$2"
+  expect_status 0 "region $1 $2"
+  printf 'Chromosone Name: chr1 test\nChromosone Length: 10\nParameters: [%s,%s]\n%s\n%s\n' \
+    "$1" "$2" "$3" "$4" >want.txt
+  expect_out_file want.txt
+}
+region 2 5 CGTN NACG
+region 3 3 G C
+region 8 40 GTA TAC
+region 11 11 "" ""
+
+run subseq missing.fa 5 4
+expect_status 2 "end before start"
+printf 'ERROR: End before Start!' >want.err
+cmp -s want.err err || fail "end before start: $(cat -A err)"
+expect_out_empty
+
+run subseq missing.fa 1 4
+expect_status 1 "missing FASTA"
+printf "ERROR: I'm sorry, the genome file cannot be opened. \n" >want.txt
+expect_out_file want.txt
+
+for range in "12 14" "0 3" "-2 3"; do
+  # shellcheck disable=SC2086
+  run subseq c.fa $range
+  expect_status 2 "start outside for [$range]"
+  [ "$(wc -l <out)" -eq 3 ] || fail "descriptive lines before the refusal"
+  grep -q '^ERROR: Start position .* lies outside the sequence of length 10$' err ||
+    fail "start outside message: $(cat err)"
+done
+
+printf '@HD\tVN:1.4\n@SQ\tSN:c\tLN:9\n\nr1\t0\tc\t1\t60\t4M\t*\t0\t0\tACGT\tIIII \r\n' >a.sam
+printf '@HD\tVN:1.4\r\n@PG\tID:x\n   \nr2\t4\t*\t0\t0\t*\t*\t0\t0\tAC\tII\t\nr3\t4\t*\t0\t0\t*\t*\t0\t0\tGG\tII' >b.sam
+run merge_sam a.sam b.sam
+expect_status 0 "merge"
+printf '@HD\tVN:1.4\n@SQ\tSN:c\tLN:9\nr1\t0\tc\t1\t60\t4M\t*\t0\t0\tACGT\tIIII\n' >want.txt
+printf 'r2\t4\t*\t0\t0\t*\t*\t0\t0\tAC\tII\nr3\t4\t*\t0\t0\t*\t*\t0\t0\tGG\tII\n' >>want.txt
+expect_out_file want.txt
+
+cp b.sam b2.sam
+"$BIN" merge_sam a.sam b2.sam >>b2.sam 2>err.full
+STATUS=$?
+tail -n +6 err.full >err
+expect_status 1 "merged output appended to an input"
+expect_err_is "Error: standard output is an input file: b2.sam"
+expect_file_eq b.sam b2.sam
+
+run merge_sam a.sam missing.sam
+expect_status 1 "second SAM missing"
+expect_err_is "Error cannot open: missing.sam"
+expect_out_empty
+run merge_sam missing.sam b.sam
+expect_status 1 "first SAM missing"
+expect_err_is "Error cannot open: missing.sam"
+finish
