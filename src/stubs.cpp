@@ -12,7 +12,6 @@ static int not_built(const char *word) {
 int raw2fasta(args_t) { return not_built("raw2fasta"); }
 int affine_nw(args_t) { return not_built("affine_nw"); }
 int all_sw(args_t) { return not_built("all_sw"); }
-int check_idx(args_t) { return not_built("check_idx"); }
 int subseq(args_t) { return not_built("subseq"); }
 int qual_convert(args_t) { return not_built("qual_convert"); }
 int fastq_trim(args_t) { return not_built("fastq_trim"); }
@@ -21,5 +20,4 @@ int sample_reads(args_t) { return not_built("sample_reads"); }
 int fastq_filter(args_t) { return not_built("fastq_filter"); }
 int fq_len_filter(args_t) { return not_built("fq_len_filter"); }
 int fastq_stats(args_t) { return not_built("fastq_stats"); }
-int index_depth(args_t) { return not_built("index_depth"); }
 // clang-format on
