@@ -71,8 +71,12 @@ inline bool hash_key2(uint64_t key, int mode) {
 // and offset the 0-based start of its first base. A window that ends on the
 // chromosome's last base is offered only when it is the chromosome's first
 // complete window; a window holding any other character is never offered.
-template <typename Offer>
-inline void scan_windows(const char *s, uint64_t n, unsigned m, Offer offer) {
+// After the first complete window, an invalid character and every character
+// of the refill behind it are also told to skipped(i), i being the number of
+// characters read so far (the depth listing reports these positions).
+template <typename Offer, typename Skipped>
+inline void scan_windows(const char *s, uint64_t n, unsigned m, Offer offer,
+                         Skipped skipped) {
   if (n < m)
     return;
   const unsigned top = 2 * (m - 1);
@@ -99,8 +103,10 @@ inline void scan_windows(const char *s, uint64_t n, unsigned m, Offer offer) {
     } else {
       v = 0;
       w = 0;
+      skipped(i);
       while (i < n && v < m) {
         const int d = kmer_base_code(s[i++]);
+        skipped(i);
         if (d >= 0) {
           w += uint64_t(d) << (2 * v);
           ++v;
@@ -114,4 +120,9 @@ inline void scan_windows(const char *s, uint64_t n, unsigned m, Offer offer) {
       break;
     offer(w, i - m);
   }
+}
+
+template <typename Offer>
+inline void scan_windows(const char *s, uint64_t n, unsigned m, Offer offer) {
+  scan_windows(s, n, m, offer, [](uint64_t) {});
 }

@@ -1,0 +1,114 @@
+// `index_depth`: the positions of the first FASTA sequence that the default
+// index mode would keep.
+#include <cctype>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <sys/stat.h>
+
+#include "commands.h"
+#include "common/constants.h"
+#include "common/strings.h"
+#include "index/inspect.h"
+#include "index/kmer_keys.h"
+
+namespace {
+
+const size_t OUT_CHUNK = size_t(1) << 16;
+
+void print_index_depth_usage() {
+  std::cerr << "Usage: " << PROG_NAME
+            << " index_depth <FASTQ file> <kmer_size>\n"
+            << "Get depth for a FASTQ file" << std::endl;
+}
+
+bool is_header(const std::string &line) { return line[0] == '>'; }
+
+std::string header_name(const std::string &line) {
+  size_t end = 1;
+  while (end < line.size() && !isspace(static_cast<unsigned char>(line[end])))
+    ++end;
+  return line.substr(1, end - 1);
+}
+
+// A directory opens as a stream but reads as empty; refuse it like a missing
+// file instead of listing nothing.
+bool open_input(const std::string &path, std::ifstream &in) {
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    return false;
+  in.open(path);
+  return in.is_open();
+}
+
+} // namespace
+
+bool read_first_record(std::istream &in, std::string &name, std::string &seq) {
+  std::string line;
+  bool found = false;
+  while (std::getline(in, line)) {
+    trim2(line);
+    if (line.empty())
+      continue;
+    if (is_header(line)) {
+      if (found)
+        break;
+      found = true;
+      name = header_name(line);
+    } else if (found) {
+      seq += line;
+    }
+  }
+  return found;
+}
+
+void print_depth(std::ostream &out, const std::string &name,
+                 const std::string &seq, int k) {
+  if (seq.empty() || k <= 0 || k > MAX_INSPECT_KMER)
+    return;
+  const uint64_t len = uint64_t(k);
+  const std::string prefix = name + "\t";
+  std::string buf;
+  auto emit = [&](uint64_t pos) {
+    buf += prefix;
+    buf += std::to_string(pos);
+    buf += "\t1\n";
+    if (buf.size() >= OUT_CHUNK) {
+      out << buf;
+      buf.clear();
+    }
+  };
+  scan_windows(
+      seq.data(), seq.size(), unsigned(len),
+      [&](uint64_t w, uint64_t off) {
+        if (hash_key2(w, 1))
+          emit(off + 1);
+      },
+      // After i characters a window would start at 1-based i - k + 1; the
+      // first complete window came before, so this is at least 2.
+      [&](uint64_t i) { emit(i - len + 1); });
+  out << buf;
+}
+
+int index_depth(args_t args) {
+  if (args.size() != 2) {
+    print_index_depth_usage();
+    return 3;
+  }
+  const std::string &path = args[0];
+  const int k = strTo<int>(args[1]);
+  if (k < 0 || k > MAX_INSPECT_KMER) {
+    print_index_depth_usage();
+    return 3;
+  }
+  std::ifstream in;
+  if (!open_input(path, in)) {
+    std::cerr << "Error: cannot open input file: " << path << std::endl;
+    return 3;
+  }
+  std::string name, seq;
+  if (read_first_record(in, name, seq))
+    std::cerr << "Found " << name << "\n";
+  print_depth(std::cout, name, seq, k);
+  return finish_stdout();
+}
