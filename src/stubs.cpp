@@ -10,8 +10,6 @@ static int not_built(const char *word) {
 
 // clang-format off
 int raw2fasta(args_t) { return not_built("raw2fasta"); }
-int affine_nw(args_t) { return not_built("affine_nw"); }
-int all_sw(args_t) { return not_built("all_sw"); }
 int check_idx(args_t) { return not_built("check_idx"); }
 int subseq(args_t) { return not_built("subseq"); }
 int qual_convert(args_t) { return not_built("qual_convert"); }
