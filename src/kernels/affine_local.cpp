@@ -112,7 +112,7 @@ int sw_nw::sw_path(std::string &output, uint32_t &ref_start,
     seq_start = seq_end = 0;
     return 0;
   }
-  output.reserve(size_t(band) + size_t(read_len) + 1);
+  output.reserve(size_t(read_len) + size_t(ref_len) + 1);
   unpack_window(ref, ref_start, ref_len, window, -1);
   local_costs_t k{sw_m, sw_s, sw_g, sw_e, band};
   local_best_t best = fill_local<int8_t, false>(ABC_sw, P_sw, reads[which_pair],

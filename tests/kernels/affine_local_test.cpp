@@ -149,6 +149,16 @@ TEST(AffineLocal, WindowPastGenomeEnd) {
   EXPECT_EQ(res.score, 3 * M); // position 0 is nothing; TTG of 1..3 align
 }
 
+TEST(AffineLocal, BandOutsideEveryCell) {
+  // A negative band computes nothing: no alignment, nothing read.
+  local_result_t res = run_sw_path("ACGTACGT", 1, 8, "ACG", -6);
+  EXPECT_EQ(res.score, 0);
+  EXPECT_TRUE(res.path.empty());
+  std::string path;
+  uint32_t rs = 0, ss = 0;
+  EXPECT_EQ(ro_affine_sw(path, rs, ss, "ACGTACGT", "ACG", -20, M, S, G, E), 0);
+}
+
 TEST(AffineLocal, TextFormIgnoresCaseAndReportsOffsets) {
   std::string path;
   uint32_t ref_start = 99, seq_start = 99;
