@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "aligner/params.h"
+#include "aligner/ref_table.h"
 #include "common/constants.h"
 
 void append_int(std::string &out, int64_t v) {
@@ -22,6 +23,42 @@ void append_int_tag(std::string &out, const char *tag, int64_t v) {
   out.push_back('\t');
   out.append(tag);
   append_int(out, v);
+}
+
+void append_pos(std::string &out, const ref_seq_t &ref, uint32_t loc) {
+  append_uint(out, uint64_t(loc) + 1 - ref.start);
+}
+
+void append_edit_tags(std::string &out, const mm_gap_t &e) {
+  append_int_tag(out, "NM:i:", edit_count(e));
+  append_int_tag(out, "XM:i:", e.num_mm);
+  append_int_tag(out, "XO:i:", e.num_gap_open);
+  append_int_tag(out, "XG:i:", e.num_gap_open + e.num_gap_ext);
+}
+
+void append_xa_entry(std::string &out, const ref_seq_t &ref, uint32_t loc,
+                     bool reverse, const std::string &cigar, int edits) {
+  out.append(ref.name);
+  out.push_back(',');
+  if (reverse)
+    out.push_back('-');
+  append_pos(out, ref, loc);
+  out.push_back(',');
+  out.append(cigar);
+  out.push_back(',');
+  append_int(out, edits);
+  out.push_back(';');
+}
+
+char cigar_end_op(const std::string &cigar, bool last) {
+  const char *ops = "IDXM=";
+  const size_t n = cigar.size();
+  for (size_t k = 0; k < n; ++k) {
+    char ch = cigar[last ? n - 1 - k : k];
+    if (std::strchr(ops, ch) && ch)
+      return ch;
+  }
+  return 0;
 }
 
 void append_seq_field(std::string &out, const std::string &s) {

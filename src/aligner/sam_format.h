@@ -2,7 +2,10 @@
 #include <cstdint>
 #include <string>
 
+#include "kernels/path.h"
+
 struct tolve_params_t;
+struct ref_seq_t;
 
 // SAM FLAG values written by the aligner.
 namespace sam_flag {
@@ -17,6 +20,11 @@ const int SECOND = 128;
 const int SECONDARY = 256;
 } // namespace sam_flag
 
+// Edits an alignment reports as NM: mismatches, gap opens and extensions.
+inline int edit_count(const mm_gap_t &e) {
+  return e.num_mm + e.num_gap_open + e.num_gap_ext;
+}
+
 // Decimal text appended to `out` without a temporary string.
 void append_int(std::string &out, int64_t v);
 void append_uint(std::string &out, uint64_t v);
@@ -25,6 +33,20 @@ inline void append_tab(std::string &out) { out.push_back('\t'); }
 
 // "\t<tag>" followed by the number, e.g. append_int_tag(out, "NM:i:", 3).
 void append_int_tag(std::string &out, const char *tag, int64_t v);
+
+// POS of 1-based genome position `loc` in sequence `ref`.
+void append_pos(std::string &out, const ref_seq_t &ref, uint32_t loc);
+
+// "\tNM:i:..\tXM:i:..\tXO:i:..\tXG:i:.." of an alignment's edits.
+void append_edit_tags(std::string &out, const mm_gap_t &e);
+
+// One XA entry: "name,[-]pos,cigar,edits;".
+void append_xa_entry(std::string &out, const ref_seq_t &ref, uint32_t loc,
+                     bool reverse, const std::string &cigar, int edits);
+
+// First (or, with `last`, last) operation letter of a CIGAR among I, D, X,
+// M and =; 0 when there is none.
+char cigar_end_op(const std::string &cigar, bool last);
 
 // SEQ or QUAL field: "*" for an empty text, which SAM does not allow.
 void append_seq_field(std::string &out, const std::string &s);

@@ -23,14 +23,6 @@ void novo_head(std::string &o, const fast_t &f) {
   o.push_back('\t');
 }
 
-void append_pos(std::string &o, const ref_seq_t &ref, uint32_t loc) {
-  append_uint(o, uint64_t(loc) + 1 - ref.start);
-}
-
-int edit_count(const align_loc_t &a) {
-  return a.mm_gap.num_mm + a.mm_gap.num_gap_open + a.mm_gap.num_gap_ext;
-}
-
 // Second form of a Novo line for alignment a.
 void novo_hit(std::string &o, const ref_table_t &refs, const se_read_t &r,
               const bit_DNA_t &genome, const align_loc_t &a, char kind,
@@ -81,11 +73,7 @@ void sam_record(std::string &o, const tolve_params_t *p,
   append_seq_field(o, f.seq);
   o.push_back('\t');
   append_seq_field(o, f.qual);
-  const mm_gap_t &e = a.mm_gap;
-  append_int_tag(o, "NM:i:", edit_count(a));
-  append_int_tag(o, "XM:i:", e.num_mm);
-  append_int_tag(o, "XO:i:", e.num_gap_open);
-  append_int_tag(o, "XG:i:", e.num_gap_open + e.num_gap_ext);
+  append_edit_tags(o, a.mm_gap);
   append_int_tag(o, "H0:i:", t.h0);
   append_int_tag(o, "H1:i:", t.h1);
   append_int_tag(o, "XL:i:", t.q.xl);
@@ -103,17 +91,8 @@ void sam_record(std::string &o, const tolve_params_t *p,
 }
 
 void xa_entry(std::string &o, const ref_table_t &refs, const align_loc_t &a) {
-  const ref_seq_t *ref = find_ref(refs, a.loc);
-  o.append(ref->name);
-  o.push_back(',');
-  if (!a.direction)
-    o.push_back('-');
-  append_pos(o, *ref, a.loc);
-  o.push_back(',');
-  o.append(a.cigar);
-  o.push_back(',');
-  append_int(o, edit_count(a));
-  o.push_back(';');
+  append_xa_entry(o, *find_ref(refs, a.loc), a.loc, !a.direction, a.cigar,
+                  edit_count(a.mm_gap));
 }
 
 // The XA text of the other hits: best tier without the reported one, then
@@ -158,29 +137,13 @@ void write_single_unmapped(const tolve_params_t *p, const se_read_t &r,
   o.push_back('\n');
 }
 
-static char first_or_last_op(const std::string &cigar, bool last) {
-  const char *ops = "IDXM=";
-  if (last) {
-    for (size_t i = cigar.size(); i-- > 0;)
-      for (const char *c = ops; *c; ++c)
-        if (cigar[i] == *c)
-          return cigar[i];
-  } else {
-    for (char ch : cigar)
-      for (const char *c = ops; *c; ++c)
-        if (ch == *c)
-          return ch;
-  }
-  return 0;
-}
-
 bool hybrid_divert(const tolve_params_t *p, const align_loc_t &best, int mapq,
                    int xl, int read_len) {
   const mm_gap_t &e = best.mm_gap;
   if (p->output_assemble)
     return e.num_gap_ext > read_len * 0.25 + 1.0 ||
-           first_or_last_op(best.cigar, false) == 'I' ||
-           first_or_last_op(best.cigar, true) == 'I';
+           cigar_end_op(best.cigar, false) == 'I' ||
+           cigar_end_op(best.cigar, true) == 'I';
   int k = p->kmer_size;
   if (e.num_gap_open + e.num_gap_ext > p->hybrid_max_gap_reject && mapq >= 11)
     return false;

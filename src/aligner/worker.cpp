@@ -10,7 +10,8 @@
 #include "aligner/align_run.h"
 #include "aligner/mapq.h"
 #include "aligner/out_buffer.h"
-#include "aligner/pair_output.h"
+#include "aligner/pair_pipeline.h"
+#include "aligner/pair_state.h"
 #include "aligner/params.h"
 #include "aligner/pen_tester.h"
 #include "aligner/read_prep.h"
@@ -40,6 +41,7 @@ struct worker_t {
   bool found[2] = {false, false};
   bool too_short[2] = {false, false};
   std::string sam, hybrid[2], xa;
+  pair_work_t pair;
   prep_error_t prep_err;
   int64_t local_sw = 0;
   int64_t local_processed = 0;
@@ -273,6 +275,37 @@ void single_result(worker_t &w) {
   write_single_mapped(w.p, w.rs->refs, r, s, best, q, out);
 }
 
+void pair_result(worker_t &w) {
+  pair_input_t in;
+  in.p = w.p;
+  in.refs = &w.rs->refs;
+  in.pen = &w.pen;
+  in.gen = &w.gen;
+  in.kernel_runs = &w.local_sw;
+  for (int j = 0; j < 2; ++j) {
+    if (!w.too_short[j])
+      drop_unplaceable(*w.rs, w.store[j]);
+    pair_mate_t &m = in.mate[j];
+    m.store = &w.store[j];
+    m.search = &w.search[j];
+    for (int s = 0; s < 2; ++s) {
+      m.packed[s] = &w.packed[j][s];
+      m.orient[s] = &w.strand_rec(j, s);
+    }
+    m.input = &w.rd[j][0];
+    m.len = w.read_len[j];
+    m.found = w.found[j];
+    m.too_short = w.too_short[j];
+  }
+  in.name = &w.rd[1][0].name;
+  in.barcode = &w.barcode;
+  in.sam = &w.sam;
+  in.hybrid[0] = &w.hybrid[0];
+  in.hybrid[1] = &w.hybrid[1];
+  in.scratch = &w.xa;
+  align_pair(w.pair, in);
+}
+
 void process_read(worker_t &w, int idx) {
   const tolve_params_t *p = w.p;
   int nf = p->num_fragment;
@@ -299,8 +332,7 @@ void process_read(worker_t &w, int idx) {
   for (int j = 0; j < nf; ++j)
     search_one(w, j);
   if (p->paired)
-    write_pair_unmapped(p, w.rd[1][0].name, w.rd[0][0], w.rd[1][0], w.barcode,
-                        w.sam, w.hybrid);
+    pair_result(w);
   else
     single_result(w);
 }

@@ -261,12 +261,13 @@ TEST(PairOutput, BothMatesUnmapped) {
   m2.qual = "*";
   m2.qual_exist = false;
   std::string sam, hyb[2];
-  write_pair_unmapped(&p, "q", m1, m2, "", sam, hyb);
+  std::string *side[2] = {&hyb[0], &hyb[1]};
+  write_pair_unmapped(&p, "q", m1, m2, "", sam, side);
   EXPECT_EQ(sam, "q\t77\t*\t0\t0\t*\t*\t0\t0\tACGT\tIIII\tAM:i:0\tSM:i:0\n"
                  "q\t141\t*\t0\t0\t*\t*\t0\t0\tGGA\t*\tAM:i:0\tSM:i:0\n");
   sam.clear();
   p.hybrid_mode = true;
-  write_pair_unmapped(&p, "q", m1, m2, "", sam, hyb);
+  write_pair_unmapped(&p, "q", m1, m2, "", sam, side);
   EXPECT_EQ(sam, "");
   EXPECT_EQ(hyb[0], "@q/1\nACGT\n+\nIIII\n");
   EXPECT_EQ(hyb[1], ">q/2\nGGA\n");
