@@ -55,7 +55,7 @@ char cigar_end_op(const std::string &cigar, bool last) {
   const size_t n = cigar.size();
   for (size_t k = 0; k < n; ++k) {
     char ch = cigar[last ? n - 1 - k : k];
-    if (std::strchr(ops, ch) && ch)
+    if (ch && std::strchr(ops, ch))
       return ch;
   }
   return 0;

@@ -104,6 +104,13 @@ void unmapped_record(std::string &o, const pair_input_t &in, int u, int flag,
   o.push_back('\n');
 }
 
+// A chosen alignment outside every sequence cannot be written; such a pair
+// (which the earlier checks keep from arising) is reported unmapped.
+void unplaceable_pair(pair_input_t &in) {
+  write_pair_unmapped(in.p, *in.name, *in.mate[0].input, *in.mate[1].input,
+                      *in.barcode, *in.sam, in.hybrid);
+}
+
 void divert_pair(pair_input_t &in) {
   write_pair_side(*in.name, *in.mate[0].input, *in.mate[1].input, in.hybrid);
 }
@@ -176,6 +183,10 @@ void write_pair_mapped(pair_input_t &in, pair_work_t &w,
   mate_rec_t r[2];
   for (int j = 0; j < 2; ++j)
     r[j].ref = find_ref(*in.refs, a[j]->loc);
+  if (!r[0].ref || !r[1].ref) {
+    unplaceable_pair(in);
+    return;
+  }
   const bool rev1 = mate_reverse(0, a[0]->direction);
   const bool rev2 = mate_reverse(1, a[1]->direction);
   const int base =
@@ -252,6 +263,10 @@ void write_one_mate_mapped(pair_input_t &in, pair_work_t &w, int k) {
   }
   mate_rec_t r;
   r.ref = find_ref(*in.refs, b.loc);
+  if (!r.ref) {
+    unplaceable_pair(in);
+    return;
+  }
   const bool rev = mate_reverse(k, b.direction);
   const int own = k == 0 ? sam_flag::FIRST : sam_flag::SECOND;
   const int other = k == 0 ? sam_flag::SECOND : sam_flag::FIRST;
