@@ -1,6 +1,7 @@
 #include "aligner/search.h"
 
 #include "aligner/extension.h"
+#include "aligner/gapped.h"
 #include "aligner/params.h"
 #include "aligner/pen_tester.h"
 #include "aligner/seeding.h"
@@ -94,4 +95,5 @@ void search_mate(const tolve_params_t *p, int r, const mate_input_t &in,
   set_up_walk(p, r, in, pen, s);
   seed_cycles(p, r, in, pen, store, gen, s, found);
   single_indel_step(p, r, in, pen, store, s, found);
+  gapped_phase(p, r, in, pen, store, gen, s, found, too_short);
 }

@@ -4,8 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "kernels/align_priority.h"
 #include "kernels/align_store.h"
 #include "kernels/path.h"
+#include "kernels/sw_nw.h"
+#include "kernels/vector_sw.h"
 
 struct tolve_params_t;
 struct pen_tester;
@@ -74,6 +77,16 @@ struct mate_search_t {
   int cycles_left = 0;    // seeding cycles still allowed once found is set
   std::string full_cigar; // the read length and "M"
   std::string cigar;      // scratch CIGAR text, kept for its capacity
+
+  // Gapped phase: the windows that passed the vector screen, the two
+  // aligners (set up for the mate when the phase starts; their buffers only
+  // grow) and the traceback texts.
+  score_queue_t queue;
+  sw_nw nw;
+  vector_sw vsw;
+  priority_scratch_t scratch;
+  // Screening calls since the worker last collected the count.
+  int64_t num_sw = 0;
 };
 
 // What the worker hands to one mate's search; all of it is the worker's own.
@@ -83,9 +96,11 @@ struct mate_input_t {
   int read_len = 0;
 };
 
-// Seeding, ungapped extension and the single-indel step for mate r. Stores
-// alignments in `store`; sets `found` when one within the mismatch allowance
-// (or any single-indel alignment) was stored, and `too_short` when the read
+// Seeding, ungapped extension and the single-indel step for mate r, then,
+// when none of them stored an acceptable alignment, the gapped phase (unless
+// p->ungapped). Stores alignments in `store`; sets `found` when one within
+// the mismatch allowance (or any single-indel or gapped alignment within it)
+// was stored, and `too_short` when the read
 // is shorter than the k-mer span or the minimum length, or holds too many
 // undetermined letters to be searched. Neither flag is ever cleared here;
 // a mate already marked too short is not searched.

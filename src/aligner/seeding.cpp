@@ -62,25 +62,6 @@ void give_up(mate_search_t &s, int st, kmer_idx_t4 &k) {
   ++s.walk[st].cursor;
 }
 
-void defer(kmer_walk_t &w, int32_t n) {
-  w.pass_clean = false;
-  if (w.min_deferred == -1 || n < w.min_deferred)
-    w.min_deferred = n;
-  ++w.cursor;
-}
-
-// Back to the list start with a larger limit, so that deferred k-mers meet
-// a looser test.
-void new_pass(kmer_walk_t &w, int32_t phase1) {
-  int64_t limit = int64_t(w.limit) * seeding::LIMIT_GROWTH;
-  if (limit < w.min_deferred)
-    limit = int64_t(w.min_deferred) + phase1;
-  w.limit = int32_t(std::min<int64_t>(limit, INT32_MAX));
-  w.cursor = 0;
-  w.pass_clean = true;
-  w.min_deferred = -1;
-}
-
 // Coverage step of an absent k-mer: full weight while coverage is low,
 // shrinking as it grows relative to the number of read windows.
 void absent_kmer(const tolve_params_t *p, mate_search_t &s, int st,
@@ -95,6 +76,23 @@ void absent_kmer(const tolve_params_t *p, mate_search_t &s, int st,
 }
 
 } // namespace
+
+void defer_kmer(kmer_walk_t &w, int32_t n) {
+  w.pass_clean = false;
+  if (w.min_deferred == -1 || n < w.min_deferred)
+    w.min_deferred = n;
+  ++w.cursor;
+}
+
+void begin_new_pass(kmer_walk_t &w, int32_t first_limit) {
+  int64_t limit = int64_t(w.limit) * seeding::LIMIT_GROWTH;
+  if (limit < w.min_deferred)
+    limit = int64_t(w.min_deferred) + first_limit;
+  w.limit = int32_t(std::min<int64_t>(limit, INT32_MAX));
+  w.cursor = 0;
+  w.pass_clean = true;
+  w.min_deferred = -1;
+}
 
 void gen_kmers_one(const tolve_params_t *p, const bit_DNA_t &read,
                    std::vector<kmer_idx_t4> &out) {
@@ -216,7 +214,7 @@ void visit_strand(const tolve_params_t *p, MT_random &gen, mate_search_t &s,
         w.finished = true;
         return;
       }
-      new_pass(w, p->PHASE_1_LENGTH);
+      begin_new_pass(w, p->PHASE_1_LENGTH);
       continue;
     }
     kmer_idx_t4 &k = ks[w.cursor];
@@ -242,7 +240,7 @@ void visit_strand(const tolve_params_t *p, MT_random &gen, mate_search_t &s,
       continue;
     }
     if (n > w.limit && double(w.limit) / n < gen.genrand64_real2()) {
-      defer(w, n);
+      defer_kmer(w, n);
       continue;
     }
     w.coverage += 1.0;

@@ -45,6 +45,15 @@ void start_walks(mate_search_t &s, int32_t limit);
 void skip_covered(kmer_walk_t &w, const std::vector<kmer_idx_t4> &ks,
                   int32_t from, int span, double coverage, int nk);
 
+// Passes over a k-mer of n positions for now; it is met again in the next
+// pass, whose limit then grows at least to n.
+void defer_kmer(kmer_walk_t &w, int32_t n);
+
+// Back to the list start with a larger limit (times LIMIT_GROWTH, or the
+// smallest deferred count plus first_limit when that is larger), so that
+// deferred k-mers meet a looser test.
+void begin_new_pass(kmer_walk_t &w, int32_t first_limit);
+
 // One visit of strand st in a seeding cycle: walks its cursor until it
 // takes a k-mer (took stays set, cursor on it), meets an absent one, or the
 // strand is finished. Frequent k-mers are sampled with `gen`.

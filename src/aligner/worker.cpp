@@ -115,6 +115,10 @@ void write_batch(worker_t &w) {
 
 void add_counters(worker_t &w) {
   tolve_params_t *p = w.rs->p;
+  for (mate_search_t &m : w.search) {
+    w.local_sw += m.num_sw;
+    m.num_sw = 0;
+  }
   pthread_mutex_lock(p->tolve_lock);
   p->num_SW += w.local_sw;
   p->num_processed += w.local_processed;

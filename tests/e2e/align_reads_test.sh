@@ -10,10 +10,16 @@ expect_status 0 "index"
 cp "$D/reads.fq" reads.fq
 
 # Default allowances: the reads with an indel keep more than 7 mismatches
-# in any ungapped placement and stay unmapped without the gapped phase.
+# in any ungapped placement, so only the gapped phase places them (25M1D75M
+# and 25M2I73M, as the single-indel step does with -r 22 below); with -u
+# they stay unmapped.
 run align g.tidx -1 reads.fq
 expect_status 0 "default"
 expect_out_file "$D/expected.sam"
+
+run align g.tidx -1 reads.fq -u
+expect_status 0 "-u"
+expect_out_file "$D/expected_ungapped.sam"
 
 # A larger mismatch allowance lets the ungapped placement of the indel
 # reads set `found`, and the single-indel step then finds 25M1D75M and
