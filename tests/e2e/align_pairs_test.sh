@@ -11,8 +11,10 @@
 D=$SRC/tests/data/aligner
 run index "$D/genome.fa" 14 g.tidx
 expect_status 0 "index"
+# Local copies: the @PG line holds the read file names as given.
+cp "$D/pairs_1.fq" "$D/pairs_2.fq" .
 
-run align g.tidx -1 "$D/pairs_1.fq" -2 "$D/pairs_2.fq"
+run align g.tidx -1 pairs_1.fq -2 pairs_2.fq
 expect_status 0 "pairs"
 expect_out_file "$D/expected_pairs.sam"
 expect_err_line "Number of NW and SW   8"
@@ -20,14 +22,14 @@ cp out pairs.sam
 
 # Without the local rescue of an unmapped mate the scan between mates
 # places it, typed W.
-run align g.tidx -1 "$D/pairs_1.fq" -2 "$D/pairs_2.fq" -s
+run align g.tidx -1 pairs_1.fq -2 pairs_2.fq -s
 expect_status 0 "-s"
 CHECKS=$((CHECKS + 1))
 [ "$(awk -F'\t' '$1 == "rescued" && $2 == 147 { print $4, $6, $20 }' out)" = "2201 100M XT:A:W" ] ||
   fail "-s: $(grep rescued out | cut -f1-6,20)"
 
 # One hit allowed: no XA tag anywhere; the records are otherwise the same.
-run align g.tidx -1 "$D/pairs_1.fq" -2 "$D/pairs_2.fq" -n 1
+run align g.tidx -1 pairs_1.fq -2 pairs_2.fq -n 1
 expect_status 0 "-n 1"
 CHECKS=$((CHECKS + 1))
 grep -q 'XA:Z:' out && fail "-n 1 wrote XA"
@@ -37,14 +39,14 @@ grep -v '^@PG' pairs.sam | sed 's/\tXA:Z:[^\t]*//' | cmp -s - n1 || fail "-n 1 c
 
 # Hybrid mode: the unmapped pair goes to the two side files, in input
 # orientation, and has no record.
-run align g.tidx -1 "$D/pairs_1.fq" -2 "$D/pairs_2.fq" -y side
+run align g.tidx -1 pairs_1.fq -2 pairs_2.fq -y side
 expect_status 0 "-y"
 CHECKS=$((CHECKS + 1))
 grep -q '^unmapped' out && fail "-y wrote the unmapped pair"
 CHECKS=$((CHECKS + 1))
-grep -A3 '^@unmapped/1' "$D/pairs_1.fq" | cmp -s - side_1.fq || fail "side_1.fq: $(head -2 side_1.fq)"
+grep -A3 '^@unmapped/1' pairs_1.fq | cmp -s - side_1.fq || fail "side_1.fq: $(head -2 side_1.fq)"
 CHECKS=$((CHECKS + 1))
-grep -A3 '^@unmapped/2' "$D/pairs_2.fq" | cmp -s - side_2.fq || fail "side_2.fq: $(head -2 side_2.fq)"
+grep -A3 '^@unmapped/2' pairs_2.fq | cmp -s - side_2.fq || fail "side_2.fq: $(head -2 side_2.fq)"
 
 # Simulated pairs of lambda: 2% substitutions, 5% random pairs.
 zcat "$DATA/lambda.fa.gz" | sed '1s/ .*//' >ref.fa
