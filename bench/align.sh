@@ -8,33 +8,8 @@
 # before scoring), and the CPU-time ratios are printed. A one-thread run
 # gives the speed-up of the threads.
 # Usage: bench/align.sh [program]   (default: build/venkari-basic)
-set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-bin=${1:-$root/build/venkari-basic}
-data=$root/../shared/data/ecoli536.fa.gz
+. "$(dirname "$0")/lib.sh" "$@"
 reads=500000
-threads=$(nproc)
-[ -x "$bin" ] || { echo "program not found: $bin (build it first)" >&2; exit 1; }
-[ -f "$data" ] || { echo "genome not found: $data" >&2; exit 1; }
-
-if [ ! -x /usr/bin/time ]; then
-  echo "GNU time (/usr/bin/time) is missing; installing the Debian package 'time'..." >&2
-  apt-get install -y time >/dev/null || { echo "could not install 'time'" >&2; exit 1; }
-fi
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-zcat "$data" | sed '/^>/s/[ \t].*//' >"$work/ecoli.fa"
-
-# Runs a command with standard output to a file under GNU time; prints
-# "<wall s> <cpu s> <peak KiB>".
-measure() {
-  local out=$1
-  shift
-  /usr/bin/time -f '%e %U %S %M' -o "$work/time.txt" "$@" >"$out" 2>"$work/log.txt" ||
-    { echo "failed: $*" >&2; tail -5 "$work/log.txt" >&2; exit 1; }
-  awk '{ printf "%s %.2f %s\n", $1, $2 + $3, $4 }' "$work/time.txt"
-}
 
 # Scores a SAM file with check_single; prints "<mapped> <correct>
 # <mapq20 mapped> <mapq20 correct>".
