@@ -8,7 +8,7 @@
 #include "common/constants.h"
 #include "common/mt_random.h"
 #include "common/strings.h"
-#include "index/inspect.h"
+#include "index/probe.h"
 #include "index/kmer_keys.h"
 
 namespace {

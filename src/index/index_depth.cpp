@@ -9,7 +9,7 @@
 #include "commands.h"
 #include "common/constants.h"
 #include "common/strings.h"
-#include "index/inspect.h"
+#include "index/probe.h"
 #include "index/kmer_keys.h"
 
 namespace {

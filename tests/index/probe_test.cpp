@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "common/mt_random.h"
-#include "index/inspect.h"
+#include "index/probe.h"
 
 namespace {
 
