@@ -102,13 +102,6 @@ void run_queue(const tolve_params_t *p, int r, pen_tester &pen,
                  *p->genome_str, s.seen, p, s.scratch);
 }
 
-void give_up(mate_search_t &s, int st, kmer_idx_t4 &k) {
-  k.searched = kmer_state::GAPPED;
-  s.too_frequent[st].push_back(k.start_loc);
-  s.walk[st].pass_clean = false;
-  ++s.walk[st].cursor;
-}
-
 // Passed over for good in this phase: never looked up while seeding, used
 // here already, or absent from the table.
 bool skipped(const kmer_idx_t4 &k) {
@@ -151,17 +144,11 @@ void visit_strand_gapped(const tolve_params_t *p, int r, pen_tester &pen,
     if (n > p->PHASE_2_LENGTH_SW ||
         (n > p->PHASE_1_LENGTH_SW &&
          double(n) / p->PHASE_2_LENGTH_SW >= gen.genrand64_real2())) {
-      give_up(s, st, k);
+      give_up_kmer(s, st, k, kmer_state::GAPPED);
       continue;
     }
-    if (n > w.limit && double(w.limit) / n < gen.genrand64_real2()) {
-      defer_kmer(w, n);
-      continue;
-    }
-    w.coverage += 1.0;
-    k.searched = kmer_state::GAPPED;
-    w.pass_clean = false;
-    return;
+    if (take_or_defer(w, k, n, gen, kmer_state::GAPPED))
+      return;
   }
 }
 

@@ -55,13 +55,6 @@ inline void add_kmer(std::vector<kmer_idx_t4> &out, uint64_t key,
 // A window span a 64-bit key can hold.
 inline bool span_ok(int span) { return span >= 1 && span <= 32; }
 
-void give_up(mate_search_t &s, int st, kmer_idx_t4 &k) {
-  k.searched = kmer_state::USED;
-  s.too_frequent[st].push_back(k.start_loc);
-  s.walk[st].pass_clean = false;
-  ++s.walk[st].cursor;
-}
-
 // Coverage step of an absent k-mer: full weight while coverage is low,
 // shrinking as it grows relative to the number of read windows.
 void absent_kmer(const tolve_params_t *p, mate_search_t &s, int st,
@@ -76,6 +69,25 @@ void absent_kmer(const tolve_params_t *p, mate_search_t &s, int st,
 }
 
 } // namespace
+
+void give_up_kmer(mate_search_t &s, int st, kmer_idx_t4 &k, int32_t state) {
+  k.searched = state;
+  s.too_frequent[st].push_back(k.start_loc);
+  s.walk[st].pass_clean = false;
+  ++s.walk[st].cursor;
+}
+
+bool take_or_defer(kmer_walk_t &w, kmer_idx_t4 &k, int32_t n, MT_random &gen,
+                   int32_t state) {
+  if (n > w.limit && double(w.limit) / n < gen.genrand64_real2()) {
+    defer_kmer(w, n);
+    return false;
+  }
+  w.coverage += 1.0;
+  k.searched = state;
+  w.pass_clean = false;
+  return true;
+}
 
 void defer_kmer(kmer_walk_t &w, int32_t n) {
   w.pass_clean = false;
@@ -230,23 +242,14 @@ void visit_strand(const tolve_params_t *p, MT_random &gen, mate_search_t &s,
       }
     }
     const int32_t n = k.idx_length;
-    if (n <= 0 || n > p->MAX_NUM_HASH) {
-      give_up(s, st, k);
+    if (n <= 0 || n > p->MAX_NUM_HASH ||
+        (n > p->PHASE_1_LENGTH &&
+         double(n) / p->MAX_NUM_HASH >= gen.genrand64_real2())) {
+      give_up_kmer(s, st, k, kmer_state::USED);
       continue;
     }
-    if (n > p->PHASE_1_LENGTH &&
-        double(n) / p->MAX_NUM_HASH >= gen.genrand64_real2()) {
-      give_up(s, st, k);
-      continue;
-    }
-    if (n > w.limit && double(w.limit) / n < gen.genrand64_real2()) {
-      defer_kmer(w, n);
-      continue;
-    }
-    w.coverage += 1.0;
-    k.searched = kmer_state::USED;
-    w.pass_clean = false;
-    return;
+    if (take_or_defer(w, k, n, gen, kmer_state::USED))
+      return;
   }
 }
 

@@ -49,6 +49,16 @@ void skip_covered(kmer_walk_t &w, const std::vector<kmer_idx_t4> &ks,
 // pass, whose limit then grows at least to n.
 void defer_kmer(kmer_walk_t &w, int32_t n);
 
+// Gives a k-mer up for the rest of the walk (marked `state`) and records
+// its offset as too frequent.
+void give_up_kmer(mate_search_t &s, int st, kmer_idx_t4 &k, int32_t state);
+
+// The limit test of a walk for a k-mer of n positions: taken (marked
+// `state`, one more unit of coverage, cursor left on it) when n is within
+// the limit or a draw lets it through; otherwise deferred. True when taken.
+bool take_or_defer(kmer_walk_t &w, kmer_idx_t4 &k, int32_t n, MT_random &gen,
+                   int32_t state);
+
 // Back to the list start with a larger limit (times LIMIT_GROWTH, or the
 // smallest deferred count plus first_limit when that is larger), so that
 // deferred k-mers meet a looser test.

@@ -265,31 +265,34 @@ bool match_call(std::vector<edit_t> &truth, uint32_t pos, int w) {
   return std::llabs(dist) <= w;
 }
 
+namespace {
+
+// One count line, then a line of the part of it with its percentage.
+void count_and_part(std::ostream &os, const char *total_label, int64_t total,
+                    const char *part_label, int64_t part) {
+  os << total_label << total << "\n";
+  os << part_label << part;
+  output_percentage(os, uint64_t(total), uint64_t(part));
+  os << "\n";
+}
+
+} // namespace
+
 void write_edits_report(std::ostream &os, double qual_limit,
                         const edit_counts_t &c) {
   os << "Quality limit: " << qual_limit << "\n";
-  os << "Total SNP variants called:     " << c.total_variants_found_snp << "\n";
-  os << "SNP Variants called correct:   " << c.total_variants_correct_snp;
-  output_percentage(os, c.total_variants_found_snp,
-                    c.total_variants_correct_snp);
-  os << "\n";
-  os << "Total real SNP variants:       " << c.total_real_variants_snp << "\n";
-  os << "Real SNP variants called:      " << c.total_real_variants_found_snp;
-  output_percentage(os, c.total_real_variants_snp,
-                    c.total_real_variants_found_snp);
-  os << "\n";
-  os << "Total indel variants called:   " << c.total_variants_found_indel
-     << "\n";
-  os << "indel Variants called correct: " << c.total_variants_correct_indel;
-  output_percentage(os, c.total_variants_found_indel,
-                    c.total_variants_correct_indel);
-  os << "\n";
-  os << "Total real indel variants:     " << c.total_real_variants_indel
-     << "\n";
-  os << "Real indel variants called:    " << c.total_real_variants_found_indel;
-  output_percentage(os, c.total_real_variants_indel,
-                    c.total_real_variants_found_indel);
-  os << "\n";
+  count_and_part(
+      os, "Total SNP variants called:     ", c.total_variants_found_snp,
+      "SNP Variants called correct:   ", c.total_variants_correct_snp);
+  count_and_part(
+      os, "Total real SNP variants:       ", c.total_real_variants_snp,
+      "Real SNP variants called:      ", c.total_real_variants_found_snp);
+  count_and_part(
+      os, "Total indel variants called:   ", c.total_variants_found_indel,
+      "indel Variants called correct: ", c.total_variants_correct_indel);
+  count_and_part(
+      os, "Total real indel variants:     ", c.total_real_variants_indel,
+      "Real indel variants called:    ", c.total_real_variants_found_indel);
 }
 
 int check_edits(args_t args) {

@@ -33,11 +33,8 @@ int fastq_stats(args_t args) {
     return 3;
   }
   fast reader;
-  reader.trim_slash = false;
-  if (!reader.open(args[0])) {
-    std::cerr << "Error: cannot open input file: " << args[0] << std::endl;
+  if (!open_whole_names(reader, args[0]))
     return 3;
-  }
   // 64-bit counts: a file of more than 2^31 reads must not wrap.
   std::map<int, int64_t> counts;
   int64_t total = 0;

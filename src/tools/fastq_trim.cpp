@@ -37,11 +37,8 @@ int fastq_trim(args_t args) {
   const int min_len = strTo<int>(args[0]);
   const int threshold = strTo<int>(args[1]);
   fast reader;
-  reader.trim_slash = false;
-  if (!reader.open(args[2])) {
-    std::cerr << "Error: cannot open input file: " << args[2] << std::endl;
+  if (!open_whole_names(reader, args[2]))
     return 3;
-  }
   if (stdout_is_input({args[2]}))
     return 1;
   out_file_t out;

@@ -93,11 +93,8 @@ int qual_convert(args_t args) {
   if (!check_formats(from, to))
     return 3;
   fast reader;
-  reader.trim_slash = false;
-  if (!reader.open(args[2])) {
-    std::cerr << "Error: cannot open input file: " << args[2] << std::endl;
+  if (!open_whole_names(reader, args[2]))
     return 3;
-  }
   if (stdout_is_input({args[2]}))
     return 3;
   out_file_t out;

@@ -153,6 +153,14 @@ bool stdout_is_input(const std::vector<std::string> &inputs) {
   return false;
 }
 
+bool open_whole_names(fast &reader, const std::string &path) {
+  reader.trim_slash = false;
+  if (reader.open(path))
+    return true;
+  std::cerr << "Error: cannot open input file: " << path << std::endl;
+  return false;
+}
+
 int read_next(fast &reader, fast_t &rec) {
   int l = reader.next_record(rec);
   if (l == -2)

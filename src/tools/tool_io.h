@@ -53,6 +53,10 @@ bool output_is_input(const std::vector<std::string> &outputs,
 // standard output is a regular file that is one of the inputs.
 bool stdout_is_input(const std::vector<std::string> &inputs);
 
+// Opens a read file keeping whole header lines as names; says so on
+// standard error when it cannot.
+bool open_whole_names(fast &reader, const std::string &path);
+
 // The next record, as fast::next_record does. A FASTQ record cut short by
 // the end of the file ends the input like the end itself; it is named once
 // on standard error so that the loss is not silent.
