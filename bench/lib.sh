@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 bin=${1:-$root/build/venkari-basic}
-data=$root/../shared/data/ecoli536.fa.gz
+data=$root/data/ecoli536.fa.gz
 threads=$(nproc)
 [ -x "$bin" ] || { echo "program not found: $bin (build it first)" >&2; exit 1; }
 [ -f "$data" ] || { echo "genome not found: $data" >&2; exit 1; }

@@ -12,7 +12,7 @@ bin=$root/build/venkari-basic
 out=$root/demo
 mkdir -p "$out"
 cd "$out"
-gzip -dc "$root/../shared/data/lambda.fa.gz" >lambda.fa
+gzip -dc "$root/data/lambda.fa.gz" >lambda.fa
 reads=10000
 step() { echo "== $*" >&2; }
 
