@@ -62,7 +62,7 @@ for gap in 6 -4; do
   CHECKS=$((CHECKS + 1))
   [ -n "$mapped" ] && [ "$mapped" -ge 950 ] && [ $((correct * 100)) -ge $((mapped * 99)) ] ||
     fail "accuracy with gap $gap: $(cat out)"
-  if command -v samtools >/dev/null; then
+  if have samtools; then
     CHECKS=$((CHECKS + 1))
     samtools view -b sorted.sam >s.bam 2>sv.err && [ ! -s sv.err ] ||
       fail "samtools view: $(head -3 sv.err)"

@@ -87,7 +87,7 @@ grep -v '^@' sorted.sam | cut -f1-9 >p1.cols
 [ "$(diff p1.cols p4.cols | grep -c '^<')" -lt 20 ] ||
   fail "-p 4 placed many pairs differently from -p 1"
 
-if command -v samtools >/dev/null; then
+if have samtools; then
   cp "$D/genome.fa" genome.fa
   CHECKS=$((CHECKS + 1))
   samtools view -b pairs.sam >pairs.bam 2>sv.err && [ ! -s sv.err ] ||

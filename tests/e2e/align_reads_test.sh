@@ -47,7 +47,7 @@ grep -v '^@' r22.sam | cut -f1-9 | cmp -s - fa.cols || fail "FASTA reads placed 
 CHECKS=$((CHECKS + 1))
 [ "$(grep -v '^@' out | cut -f11 | sort -u)" = "*" ] || fail "FASTA QUAL is not *"
 
-if command -v samtools >/dev/null; then
+if have samtools; then
   cp "$D/genome.fa" genome.fa
   CHECKS=$((CHECKS + 1))
   samtools view -b r22.sam >r22.bam 2>sv.err && [ ! -s sv.err ] ||

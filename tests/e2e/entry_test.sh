@@ -22,14 +22,16 @@ expect_status 2 "trailing blank"
 run nonsense a b
 expect_status 2 "unknown word"
 
-# Every word dispatches to its own command: none falls through to the usage exit.
+# Every word dispatches to its own command, which answers a missing argument
+# with its own usage text and status 3, never the top-level usage.
 for word in gap_reads pair_reads single_reads random_genome check_single check_pair \
   check_edits raw2fasta affine_nw all_sw index align check_idx subseq qual_convert \
   fastq_trim merge_sam sample_reads fastq_filter fq_len_filter fastq_stats index_depth; do
   run "$word"
+  expect_status 3 "$word without arguments"
   CHECKS=$((CHECKS + 1))
-  [ "$STATUS" -ne 2 ] || grep -qvxF "Usage: venkari-basic <option>" err ||
-    fail "$word fell through to the top-level usage"
+  head -n 1 err | grep -q "^Usage: venkari-basic $word " ||
+    fail "$word did not print its own usage: $(head -n 1 err)"
   grep -qxF "Usage: venkari-basic <option>" err && fail "$word printed the top-level usage"
 done
 finish

@@ -2,10 +2,9 @@
 # genome with truth names, aligned to the original by bwa mem, with secondary
 # and supplementary records dropped by samtools. Skipped without those tools.
 . "$(dirname "$0")/lib.sh"
-if ! command -v bwa >/dev/null || ! command -v samtools >/dev/null; then
-  echo "bwa or samtools missing: skipped"
-  exit 0
-fi
+have bwa
+have samtools
+[ -z "$MISSING" ] || finish
 
 zcat "$DATA/lambda.fa.gz" | sed '1s/ .*//' >ref.fa
 run random_genome ref.fa 0.5 0.1 1 mut

@@ -119,10 +119,15 @@ tail -n +6 err.full >err
 expect_status 1 "trim output appended to its input"
 expect_err_is "Error: standard output is an input file: t2.fq"
 expect_file_eq t.fq t2.fq
-"$BIN" qual_convert I S t2.fq >>t2.fq 2>err.full
+# A valid Illumina input, so only the guard can refuse it.
+cp i.fq i2.fq
+"$BIN" qual_convert I S i2.fq >>i2.fq 2>err.full
 STATUS=$?
+tail -n +6 err.full >err
 expect_status 3 "converted output appended to its input"
-expect_file_eq t.fq t2.fq
+expect_err_is "Original format: Illumina 1.3+" "New format: Sanger" \
+  "Error: standard output is an input file: i2.fq"
+expect_file_eq i.fq i2.fq
 
 printf '>f\nACGT\n' >f.fa
 run qual_convert S I f.fa
