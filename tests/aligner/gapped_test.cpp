@@ -130,7 +130,8 @@ TEST(GappedChromosomes, NoAlignmentAcrossSequenceEnd) {
   tiny_index_t idx;
   std::string c1 = random_dna(1500, 41);
   const std::string c2 = random_dna(1500, 42);
-  const std::string text = c1.substr(1440, 30) + c1.substr(1475) + c2.substr(0, 45);
+  const std::string text =
+      c1.substr(1440, 30) + c1.substr(1475) + c2.substr(0, 45);
   const std::string copy = text.substr(0, 30) + "ACGTA" + text.substr(30, 40) +
                            "GT" + text.substr(70);
   c1.replace(300, copy.size(), copy);
