@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "aligner/chrom_span.h"
-#include "aligner/index_types.h"
-#include "aligner/params.h"
-#include "aligner/pen_tester.h"
-#include "aligner/search.h"
+#include "aligner/setup/chrom_span.h"
+#include "aligner/setup/index_types.h"
+#include "aligner/setup/params.h"
+#include "aligner/setup/2_pen_tester.h"
+#include "aligner/search/search.h"
 #include "common/bit_dna.h"
 #include "common/mt_random.h"
 #include "index/index_format.h"
