@@ -8,7 +8,7 @@
 #include "aligner/setup/2_pen_tester.h"
 #include "aligner/setup/ref_table.h"
 #include "aligner/output/sam_format.h"
-#include "aligner/search/search.h"
+#include "aligner/search/mate_search.h"
 #include "common/mt_random.h"
 #include "kernels/coverage.h"
 #include "kernels/md_tag.h"

@@ -7,7 +7,7 @@
 #include "aligner/setup/params.h"
 #include "aligner/setup/2_pen_tester.h"
 #include "aligner/output/sam_pair.h"
-#include "aligner/search/search.h"
+#include "aligner/search/mate_search.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "aligner/search/search.h"
+#include "aligner/search/mate_search.h"
 
 struct tolve_params_t;
 struct bit_DNA_t;

@@ -1,5 +1,5 @@
 #pragma once
-#include "aligner/search/search.h"
+#include "aligner/search/mate_search.h"
 
 struct tolve_params_t;
 struct pen_tester;

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "aligner/search/search.h"
+#include "aligner/search/mate_search.h"
 
 struct tolve_params_t;
 struct pen_tester;
