@@ -5,11 +5,11 @@
 
 #include "aligner/setup/1_align_options.h"
 #include "aligner/run/2_align_run.h"
-#include "aligner/setup/chrom_span.h"
 #include "aligner/setup/gz_input.h"
 #include "aligner/setup/3_index_load.h"
 #include "aligner/run/out_buffer.h"
 #include "aligner/setup/params.h"
+#include "aligner/setup/ref_table.h"
 #include "aligner/setup/4_sam_header.h"
 #include "commands.h"
 #include "common/bit_dna.h"
@@ -50,7 +50,7 @@ int load_index(tolve_params_t *p, gz_input_t &in, const std::string &name,
     out_buffer_write(*p->std_out, sam_header(p, words));
   if ((s = load_index_table(in, p, file_size(name))))
     return s;
-  build_chrom_ends(p);
+  build_refs(p);
   gz_input_close(in);
   std::cerr << "Total index loading time: " << timer.elapsed_time() << "s."
             << std::endl;

@@ -72,7 +72,6 @@ int align_run(tolve_params_t *p) {
   rs.p = p;
   rs.batch_size =
       p->BUFFER_SIZE > READS_PER_BATCH ? p->BUFFER_SIZE : READS_PER_BATCH;
-  build_ref_table(rs.refs, *p->start_genome, p->genome_length);
   // A reader that went away must show up as a failed write, not end the
   // process silently.
   signal(SIGPIPE, SIG_IGN);

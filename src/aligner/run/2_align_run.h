@@ -1,14 +1,11 @@
 #pragma once
 #include <atomic>
 
-#include "aligner/setup/ref_table.h"
-
 struct tolve_params_t;
 
 // What the workers of one run share besides the parameter record.
 struct run_shared_t {
   tolve_params_t *p = nullptr;
-  ref_table_t refs;
   // Reads (or pairs) a worker takes per hold of read_lock.
   int batch_size = 1;
   // Set once no further batch may be taken (inconsistent input or a failed

@@ -13,6 +13,7 @@
 #include "aligner/pair/pair_pipeline.h"
 #include "aligner/pair/pair_state.h"
 #include "aligner/setup/params.h"
+#include "aligner/setup/ref_table.h"
 #include "aligner/setup/2_pen_tester.h"
 #include "aligner/search/1_read_prep.h"
 #include "aligner/output/sam_single.h"
@@ -240,7 +241,7 @@ void drop_unplaceable(const run_shared_t &rs, align_store_t &s) {
     size_t keep = 0;
     for (size_t i = 0; i < t->count; ++i) {
       const align_loc_t &a = t->recs[i];
-      if (!fits_one_ref(rs.refs, a.loc, a.cigar))
+      if (!fits_one_ref(*rs.p->refs, a.loc, a.cigar))
         continue;
       if (keep != i)
         std::swap(t->recs[keep], t->recs[i]);
@@ -276,13 +277,13 @@ void single_result(worker_t &w) {
       single_quality(b, second, h0, s.get_sec_size(), w.search[0].taken[strand],
                      w.search[0].too_frequent[strand], w.read_len[0],
                      w.pen.max_count_mm[0], w.pen.max_ext, w.p);
-  write_single_mapped(w.p, w.rs->refs, r, s, best, q, out);
+  write_single_mapped(w.p, *w.p->refs, r, s, best, q, out);
 }
 
 void pair_result(worker_t &w) {
   pair_input_t in;
   in.p = w.p;
-  in.refs = &w.rs->refs;
+  in.refs = w.p->refs;
   in.pen = &w.pen;
   in.gen = &w.gen;
   in.kernel_runs = &w.local_sw;

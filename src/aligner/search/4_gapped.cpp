@@ -10,6 +10,7 @@
 
 #include "aligner/setup/index_types.h"
 #include "aligner/setup/params.h"
+#include "aligner/setup/ref_table.h"
 #include "aligner/setup/2_pen_tester.h"
 #include "aligner/search/2_seeding.h"
 #include "common/bit_dna.h"
@@ -33,27 +34,19 @@ int64_t genome_last(const tolve_params_t *p) {
   return p->genome_length > 0 ? std::min(size, p->genome_length) : size;
 }
 
-// The sequence that holds genome base pos; false when none does.
+// The bases of the sequence that holds genome base pos, cut to what a
+// kernel may read (the whole genome for a record without a sequence
+// table); false when no sequence holds pos.
 bool sequence_of(const tolve_params_t *p, int64_t pos, seq_range_t &out) {
-  const int64_t last = genome_last(p);
   out.lo = 1;
-  out.hi = last;
-  const std::vector<uint32_t> *ends = p->chrom_ends;
-  if (ends && !ends->empty()) {
-    auto it = std::lower_bound(ends->begin(), ends->end(), uint32_t(pos));
-    if (it == ends->end())
+  out.hi = genome_last(p);
+  if (p->refs) {
+    const ref_seq_t *s = pos < 1 ? nullptr : find_ref(*p->refs, uint64_t(pos));
+    if (!s)
       return false;
-    out.hi = *it;
-    out.lo = it == ends->begin() ? 1 : int64_t(*(it - 1)) + 1;
-  } else if (p->start_genome && !p->start_genome->empty()) {
-    auto next = p->start_genome->upper_bound(long(pos));
-    if (next == p->start_genome->begin())
-      return false;
-    out.lo = std::prev(next)->first;
-    if (next != p->start_genome->end())
-      out.hi = next->first - 1;
+    out.lo = int64_t(s->start);
+    out.hi = std::min(out.hi, int64_t(s->end));
   }
-  out.hi = std::min(out.hi, last);
   return pos >= out.lo && pos <= out.hi;
 }
 

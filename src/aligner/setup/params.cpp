@@ -6,6 +6,7 @@
 #include "aligner/setup/index_types.h"
 #include "aligner/run/out_buffer.h"
 #include "aligner/setup/2_pen_tester.h"
+#include "aligner/setup/ref_table.h"
 #include "common/bit_dna.h"
 #include "common/fast.h"
 
@@ -33,7 +34,7 @@ void release_params(tolve_params_t *p) {
   delete p->genome_start;
   delete p->start_genome;
   delete p->chrdict;
-  delete p->chrom_ends;
+  delete p->refs;
   big_table_free(p->mini_hash,
                  size_t(p->MINI_HASH_LENGTH) * sizeof(mini_pair_t));
   delete[] p->mm_table;
@@ -43,7 +44,7 @@ void release_params(tolve_params_t *p) {
   p->genome_start = nullptr;
   p->start_genome = nullptr;
   p->chrdict = nullptr;
-  p->chrom_ends = nullptr;
+  p->refs = nullptr;
   p->mini_hash = nullptr;
   p->mm_table = nullptr;
   p->std_out = nullptr;

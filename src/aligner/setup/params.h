@@ -12,6 +12,7 @@ struct pen_tester;
 struct twoint3_search;
 struct mini_pair_t;
 struct out_buffer_t;
+struct ref_table_t;
 
 // Everything one align run shares between its main thread and its workers.
 // Filled before the workers start; afterwards only num_SW and num_processed
@@ -62,10 +63,10 @@ struct tolve_params_t {
   std::map<std::string, long> *genome_start = nullptr;
   int64_t genome_length = 0;
   std::map<long, std::string> *start_genome = nullptr;
-  // Last 1-based genome position of each sequence, ascending (in the order
-  // of start_genome); built once by build_chrom_ends before the workers
-  // start, so that a candidate can be kept inside one sequence cheaply.
-  std::vector<uint32_t> *chrom_ends = nullptr;
+  // The reference sequences in genome order (from start_genome); built
+  // once by build_refs before the workers start, so that a candidate can be
+  // kept inside one sequence without a map look-up.
+  ref_table_t *refs = nullptr;
   std::vector<twoint3_search> *chrdict = nullptr;
   int kmer_size = 0;
   int SPACED_SPACE = 0;

@@ -14,6 +14,14 @@ void build_ref_table(ref_table_t &t, const std::map<long, std::string> &starts,
   }
 }
 
+void build_refs(tolve_params_t *p) {
+  if (!p->refs)
+    p->refs = new ref_table_t();
+  p->refs->seqs.clear();
+  if (p->start_genome)
+    build_ref_table(*p->refs, *p->start_genome, p->genome_length);
+}
+
 const ref_seq_t *find_ref(const ref_table_t &t, uint64_t loc) {
   auto it = std::upper_bound(
       t.seqs.begin(), t.seqs.end(), loc,
@@ -22,6 +30,11 @@ const ref_seq_t *find_ref(const ref_table_t &t, uint64_t loc) {
     return nullptr;
   --it;
   return loc <= it->end ? &*it : nullptr;
+}
+
+bool span_in_one_ref(const ref_table_t &t, uint64_t loc, uint64_t len) {
+  const ref_seq_t *s = find_ref(t, loc);
+  return s && (len == 0 || loc + len - 1 <= s->end);
 }
 
 uint64_t cigar_ref_span(const std::string &cigar) {
@@ -40,11 +53,5 @@ uint64_t cigar_ref_span(const std::string &cigar) {
 
 bool fits_one_ref(const ref_table_t &t, uint64_t loc,
                   const std::string &cigar) {
-  if (cigar.empty())
-    return false;
-  const ref_seq_t *s = find_ref(t, loc);
-  if (!s)
-    return false;
-  uint64_t span = cigar_ref_span(cigar);
-  return span == 0 || loc + span - 1 <= s->end;
+  return !cigar.empty() && span_in_one_ref(t, loc, cigar_ref_span(cigar));
 }

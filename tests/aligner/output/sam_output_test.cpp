@@ -272,21 +272,3 @@ TEST(PairOutput, BothMatesUnmapped) {
   EXPECT_EQ(hyb[0], "@q/1\nACGT\n+\nIIII\n");
   EXPECT_EQ(hyb[1], ">q/2\nGGA\n");
 }
-
-TEST(RefTable, NamesAndBounds) {
-  std::map<long, std::string> starts{{1, "a"}, {11, "b"}, {31, "c"}};
-  ref_table_t t;
-  build_ref_table(t, starts, 35);
-  ASSERT_EQ(t.seqs.size(), 3u);
-  EXPECT_EQ(find_ref(t, 10)->name, "a");
-  EXPECT_EQ(find_ref(t, 11)->name, "b");
-  EXPECT_EQ(find_ref(t, 35)->name, "c");
-  EXPECT_EQ(find_ref(t, 36), nullptr);
-  EXPECT_EQ(find_ref(t, 0), nullptr);
-  EXPECT_EQ(cigar_ref_span("5M2I3D4M1S"), 12u);
-  EXPECT_TRUE(fits_one_ref(t, 1, "10M"));
-  EXPECT_FALSE(fits_one_ref(t, 2, "10M")); // runs into b
-  EXPECT_TRUE(fits_one_ref(t, 2, "5M2I4M"));
-  EXPECT_FALSE(fits_one_ref(t, 31, "3M3D"));
-  EXPECT_FALSE(fits_one_ref(t, 1, "")); // no CIGAR, no record
-}

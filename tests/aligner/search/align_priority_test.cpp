@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "aligner/setup/chrom_span.h"
+#include "aligner/setup/ref_table.h"
 #include "aligner/setup/params.h"
 #include "aligner/setup/2_pen_tester.h"
 #include "../../kernels/kernel_test_util.h"
@@ -39,7 +39,7 @@ struct priority_fixture_t {
   mm_gap_t min_edits;
   bool found = false;
 
-  ~priority_fixture_t() { delete p.chrom_ends; }
+  ~priority_fixture_t() { delete p.refs; }
 
   void set_genome(const std::vector<std::string> &seqs) {
     std::string all;
@@ -51,7 +51,7 @@ struct priority_fixture_t {
     p.genome_str = &genome;
     p.genome_length = int64_t(all.size());
     p.start_genome = &starts;
-    build_chrom_ends(&p);
+    build_refs(&p);
   }
 
   void set_read(const std::string &read) {

@@ -157,21 +157,27 @@ TEST(ExtensionChromosomes, CandidateCrossingASequenceEndIsRejected) {
   EXPECT_EQ(run.store.main_store[0].loc, 901u);
 }
 
-TEST(ExtensionChromosomes, SpanCheckWithTableAndWithMap) {
+TEST(ExtensionChromosomes, SpanCheckWithTableAndWithoutOne) {
   tiny_index_t idx;
   idx.build({{"a", random_dna(1000, 1)}, {"b", random_dna(500, 2)}}, 12, 0);
-  ASSERT_NE(idx.p.chrom_ends, nullptr);
-  EXPECT_EQ(*idx.p.chrom_ends, (std::vector<uint32_t>{1000, 1500}));
-  for (int pass = 0; pass < 2; ++pass) {
-    EXPECT_TRUE(span_in_one_chrom(&idx.p, 901, 100));
-    EXPECT_FALSE(span_in_one_chrom(&idx.p, 902, 100));
-    EXPECT_TRUE(span_in_one_chrom(&idx.p, 1001, 500));
-    EXPECT_FALSE(span_in_one_chrom(&idx.p, 1002, 500));
-    EXPECT_FALSE(span_in_one_chrom(&idx.p, 0, 10));
-    EXPECT_FALSE(span_in_one_chrom(&idx.p, 1400, 0));
-    delete idx.p.chrom_ends; // the second pass goes through the map
-    idx.p.chrom_ends = nullptr;
-  }
+  ASSERT_NE(idx.p.refs, nullptr);
+  ASSERT_EQ(idx.p.refs->seqs.size(), 2u);
+  EXPECT_EQ(idx.p.refs->seqs[0].end, 1000u);
+  EXPECT_EQ(idx.p.refs->seqs[1].start, 1001u);
+  EXPECT_EQ(idx.p.refs->seqs[1].end, 1500u);
+  EXPECT_TRUE(span_in_one_chrom(&idx.p, 901, 100));
+  EXPECT_FALSE(span_in_one_chrom(&idx.p, 902, 100));
+  EXPECT_TRUE(span_in_one_chrom(&idx.p, 1001, 500));
+  EXPECT_FALSE(span_in_one_chrom(&idx.p, 1002, 500));
+  EXPECT_FALSE(span_in_one_chrom(&idx.p, 0, 10));
+  EXPECT_FALSE(span_in_one_chrom(&idx.p, 1400, 0));
+  // Without a table only the genome bounds apply.
+  delete idx.p.refs;
+  idx.p.refs = nullptr;
+  EXPECT_TRUE(span_in_one_chrom(&idx.p, 902, 100));
+  EXPECT_TRUE(span_in_one_chrom(&idx.p, 1, 1500));
+  EXPECT_FALSE(span_in_one_chrom(&idx.p, 1002, 500));
+  EXPECT_FALSE(span_in_one_chrom(&idx.p, 0, 10));
 }
 
 // The single-indel step on hand-made candidate lists.

@@ -41,11 +41,11 @@ protected:
     testing::internal::GetCapturedStderr();
     gz_input_close(in);
     ASSERT_EQ(s, 0);
-    build_chrom_ends(&p);
+    build_refs(&p);
   }
   void TearDown() override {
-    delete p.chrom_ends;
-    p.chrom_ends = nullptr;
+    delete p.refs;
+    p.refs = nullptr;
     release_params(&p);
     std::system(("rm -rf " + dir).c_str());
   }
