@@ -10,9 +10,11 @@
 namespace {
 
 const int FLAG_UNMAPPED = 0x4;
+// Length of an optional column's "XX:i:" prefix.
+const size_t TAG_PREFIX_LEN = 5;
 
 bool starts_with_tag(const std::string &col, const char *tag) {
-  return col.compare(0, 5, tag) == 0;
+  return col.compare(0, TAG_PREFIX_LEN, tag) == 0;
 }
 
 // An X0/H0 tag (the first one only) other than 1 reports several best hits.
@@ -20,7 +22,7 @@ bool has_multi_hit_tag(const sam_line_t &line) {
   for (size_t i = SAM_MIN_COLUMNS; i < line.size(); ++i) {
     const std::string &col = line[i];
     if (starts_with_tag(col, "X0:i:") || starts_with_tag(col, "H0:i:"))
-      return col.substr(5) != "1";
+      return col.substr(TAG_PREFIX_LEN) != "1";
   }
   return false;
 }
@@ -31,7 +33,7 @@ int tag_value(const sam_line_t &line, const char *tag_a, const char *tag_b) {
   for (size_t i = SAM_MIN_COLUMNS; i < line.size(); ++i) {
     const std::string &col = line[i];
     if (starts_with_tag(col, tag_a) || starts_with_tag(col, tag_b))
-      value = strTo<int>(col.substr(5));
+      value = strTo<int>(col.substr(TAG_PREFIX_LEN));
   }
   return value;
 }

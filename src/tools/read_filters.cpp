@@ -7,6 +7,7 @@
 
 #include "commands.h"
 #include "common/constants.h"
+#include "common/quality.h"
 #include "common/strings.h"
 #include "tools/tool_io.h"
 
@@ -114,7 +115,7 @@ bool quality_end_passes(const std::string &qual, int phred_score,
     return percent <= 0;
   int64_t good = 0;
   for (char c : qual)
-    if (int(static_cast<unsigned char>(c)) - 33 >= phred_score)
+    if (int(static_cast<unsigned char>(c)) - qual::PHRED33_OFFSET >= phred_score)
       good++;
   return double(good) * 100.0 / double(qual.size()) >= percent;
 }

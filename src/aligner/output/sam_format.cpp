@@ -50,6 +50,12 @@ void append_xa_entry(std::string &out, const ref_seq_t &ref, uint32_t loc,
   out.push_back(';');
 }
 
+bool assemble_reject(const mm_gap_t &e, const std::string &cigar, int len) {
+  return e.num_gap_ext > len * hybrid_const::ASSEMBLE_EXT_SHARE +
+                             hybrid_const::ASSEMBLE_EXT_SLACK ||
+         cigar_end_op(cigar, false) == 'I' || cigar_end_op(cigar, true) == 'I';
+}
+
 char cigar_end_op(const std::string &cigar, bool last) {
   const char *ops = "IDXM=";
   const size_t n = cigar.size();

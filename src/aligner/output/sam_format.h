@@ -25,6 +25,25 @@ inline int edit_count(const mm_gap_t &e) {
   return e.num_mm + e.num_gap_open + e.num_gap_ext;
 }
 
+// Thresholds of the hybrid-mode test that sends a read (or pair) to the
+// side files instead of the SAM output.
+namespace hybrid_const {
+// Fewer bases than this many k-mer spans under the k-mers taken: diverted.
+const int MIN_COVER_SPANS = 2;
+// A gappy alignment above this MAPQ stays in the SAM output.
+const int TRUSTED_MAPQ = 10;
+// A pair whose mates both have MAPQ 0 goes aside with more edits than this.
+const int PAIR_MAX_EDITS = 4;
+// --assemble: gap extension above this share of the read (plus the slack),
+// or an insertion at either end, sends the read aside.
+const double ASSEMBLE_EXT_SHARE = 0.25;
+const double ASSEMBLE_EXT_SLACK = 1.0;
+} // namespace hybrid_const
+
+// True when --assemble sends an alignment of a read of `len` bases aside:
+// a long gap extension, or an insertion at either end.
+bool assemble_reject(const mm_gap_t &e, const std::string &cigar, int len);
+
 // Decimal text appended to `out` without a temporary string.
 void append_int(std::string &out, int64_t v);
 void append_uint(std::string &out, uint64_t v);

@@ -115,12 +115,6 @@ void divert_pair(pair_input_t &in) {
   write_pair_side(*in.name, *in.mate[0].input, *in.mate[1].input, in.hybrid);
 }
 
-bool assemble_reject(const align_loc_pair_t &a, int len) {
-  return a.mm_gap.num_gap_ext > len * 0.25 + 1.0 ||
-         cigar_end_op(a.cigar, false) == 'I' ||
-         cigar_end_op(a.cigar, true) == 'I';
-}
-
 // Hybrid test of a pair reported with two alignments.
 bool pair_divert(const pair_input_t &in, const align_loc_pair_t *const a[2],
                  const pair_quality_t &q) {
@@ -128,19 +122,23 @@ bool pair_divert(const pair_input_t &in, const align_loc_pair_t *const a[2],
   const int k = p->kmer_size;
   bool divert = false;
   if (q.mapq[0] == 0 && q.mapq[1] == 0)
-    divert = a[0]->mm_gap.num_mm + a[0]->mm_gap.num_gap_open > 4 ||
-             a[1]->mm_gap.num_mm + a[1]->mm_gap.num_gap_open > 4;
-  if (q.xl[0] < 2 * k && q.xl[1] < 2 * k)
+    divert = a[0]->mm_gap.num_mm + a[0]->mm_gap.num_gap_open >
+                 hybrid_const::PAIR_MAX_EDITS ||
+             a[1]->mm_gap.num_mm + a[1]->mm_gap.num_gap_open >
+                 hybrid_const::PAIR_MAX_EDITS;
+  const int min_cover = hybrid_const::MIN_COVER_SPANS * k;
+  if (q.xl[0] < min_cover && q.xl[1] < min_cover)
     divert = true;
   bool gappy = false;
   for (int j = 0; j < 2; ++j)
     gappy = gappy || a[j]->mm_gap.num_gap_open + a[j]->mm_gap.num_gap_ext >
                          p->hybrid_max_gap_reject;
   if (gappy)
-    divert = divert && q.mapq[0] > 10 && q.mapq[1] > 10;
+    divert = divert && q.mapq[0] > hybrid_const::TRUSTED_MAPQ &&
+             q.mapq[1] > hybrid_const::TRUSTED_MAPQ;
   if (p->output_assemble)
     for (int j = 0; j < 2; ++j)
-      divert = divert || assemble_reject(*a[j], in.mate[j].len);
+      divert = divert || assemble_reject(a[j]->mm_gap, a[j]->cigar, in.mate[j].len);
   return divert;
 }
 

@@ -141,13 +141,12 @@ bool hybrid_divert(const tolve_params_t *p, const align_loc_t &best, int mapq,
                    int xl, int read_len) {
   const mm_gap_t &e = best.mm_gap;
   if (p->output_assemble)
-    return e.num_gap_ext > read_len * 0.25 + 1.0 ||
-           cigar_end_op(best.cigar, false) == 'I' ||
-           cigar_end_op(best.cigar, true) == 'I';
+    return assemble_reject(e, best.cigar, read_len);
   int k = p->kmer_size;
-  if (e.num_gap_open + e.num_gap_ext > p->hybrid_max_gap_reject && mapq >= 11)
+  if (e.num_gap_open + e.num_gap_ext > p->hybrid_max_gap_reject &&
+      mapq > hybrid_const::TRUSTED_MAPQ)
     return false;
-  if (xl < 2 * k)
+  if (xl < hybrid_const::MIN_COVER_SPANS * k)
     return true;
   return k > 0 && e.num_mm + e.num_gap_open > read_len / k && mapq == 0;
 }

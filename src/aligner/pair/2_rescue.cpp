@@ -142,10 +142,11 @@ void ensure_kernels(pair_work_t &w, const pair_input_t &in, int t) {
   k.nw[t].setup_penalties(pen.m_score, pen.mm_pen, pen.gap_pen + pen.ext_pen,
                           pen.ext_pen, p->M_SW, p->S_SW, p->D_SW, p->E_SW);
   if (!k.nw[t].setup_read_reference(*m.packed[0], *m.packed[1],
-                                    m.len + 10 + 2 * extra, extra))
+                                    m.len + 2 * WINDOW_PAD + 2 * extra, extra))
     length_mismatch();
   k.vec[t].setup_penalty(p->D_SW, p->E_SW, p->D_SW, p->E_SW, p->M_SW, p->S_SW);
-  const int db_len = m.len + 10 + 2 * pen.max_ext * pen.max_count_gap[t];
+  // The screened window: the read and the extra reach on each side.
+  const int db_len = m.len + 2 * extra;
   if (!k.vec[t].sw_vector_setup(db_len, *m.packed[0], *m.packed[1]))
     length_mismatch();
   k.ready[t] = true;
@@ -193,7 +194,7 @@ bool align_window(pair_work_t &w, pair_input_t &in, int t, int s, uint32_t bpos,
   std::string &path = w.kern.path;
   const int len = in.mate[t].len, prior = p->PHRED_PAIRING_PRIOR;
   const int ceiling = prior / mismatch_cost(in) + pen.max_count_mm[t];
-  const uint32_t win = bpos > 5 ? bpos - 5 : 1;
+  const uint32_t win = bpos > WINDOW_PAD ? bpos - WINDOW_PAD : 1;
   const bool mapped_pair = type == 'W';
   c.direction = s == 0;
   c.type = type;

@@ -9,6 +9,14 @@
 namespace {
 
 const int MAPQ_CAP = 60;
+// Bonus of a concordant pair with no second-tier pair ...
+const int UNIQUE_PAIR_BONUS = 25;
+// ... else TIED_PAIR_BONUS less TIE_STEP per order of magnitude of the ties.
+const int TIED_PAIR_BONUS = 20;
+const int TIE_STEP = 5;
+// A mate without quality of its own gets this share of its partner's.
+const int PARTNER_SHARE_NUM = 3;
+const int PARTNER_SHARE_DEN = 4;
 
 // trunc(ln x + 0.5): the order of magnitude of a tie count.
 int log_rounded(int x) { return int(std::trunc(std::log(double(x)) + 0.5)); }
@@ -33,16 +41,18 @@ int calc_mapq_pair(const align_loc_pair_t &a, const tier_counts_t &tiers,
   const double x = double(tiers.second > 0 ? others : tiers.rest) * mult;
   if (!(x > 0.0)) // the k-mers support nothing: no confidence at all
     return 0;
-  const double c = tiers.second > 0 ? 20.0 : 40.0;
-  return int(std::floor(std::max(0.0, -4.5 * std::log(x) + c)));
+  const double c =
+      tiers.second > 0 ? mapq_const::BASE_CLOSE : mapq_const::BASE_CLEAR;
+  return int(
+      std::floor(std::max(0.0, -mapq_const::LOG_SCALE * std::log(x) + c)));
 }
 
 int pair_bonus(const tier_counts_t &pair_tiers, bool local_rescue) {
   if (local_rescue)
     return 0;
   if (pair_tiers.second == 0)
-    return 25;
-  int b = 20 - 5 * log_rounded(pair_tiers.second);
+    return UNIQUE_PAIR_BONUS;
+  int b = TIED_PAIR_BONUS - TIE_STEP * log_rounded(pair_tiers.second);
   if (pair_tiers.rest > 0)
     b -= log_rounded(pair_tiers.rest);
   return b > 0 ? b : 0;
@@ -70,9 +80,9 @@ void final_pair_mapq(pair_quality_t &q, bool singles,
     }
   } else if (m1 > 0) {
     f1 = m1 + bonus;
-    f2 = (3 * m1) / 4 + bonus;
+    f2 = (PARTNER_SHARE_NUM * m1) / PARTNER_SHARE_DEN + bonus;
   } else if (m2 > 0) {
-    f1 = (3 * m2) / 4 + bonus;
+    f1 = (PARTNER_SHARE_NUM * m2) / PARTNER_SHARE_DEN + bonus;
     f2 = m2 + bonus;
   } else {
     f1 = f2 = bonus;

@@ -21,13 +21,22 @@ const comp_table_t comp;
 
 const char PRIMER[] = "GTTGGGTGTGTTTGG";
 const int PRIMER_LEN = 15;
+const int PRIMER_MAX_DIFF = 2; // differing letters a primer test allows
+// Reads of at most this length keep their primer.
+const int PRIMER_MIN_READ = 32;
+// Offsets tested for the primer (0 .. PRIMER_OFFSETS - 1) ...
+const int PRIMER_OFFSETS = 4;
+// ... and the bases cut from the offset of the copy found.
+const int PRIMER_CUT = 31;
+// A second copy is looked for when more than this many bases follow the cut.
+const int PRIMER_SECOND_REST = 33;
 
 bool primer_at(const std::string &s, size_t at) {
   if (at + PRIMER_LEN > s.size())
     return false;
   int diff = 0;
   for (int k = 0; k < PRIMER_LEN; ++k)
-    if (PRIMER[k] != s[at + k] && ++diff > 2)
+    if (PRIMER[k] != s[at + k] && ++diff > PRIMER_MAX_DIFF)
       return false;
   return true;
 }
@@ -44,8 +53,8 @@ void cut_barcode(fast_t &r, int len, std::string &barcode) {
 
 bool convert_quality(const tolve_params_t *p, fast_t &r, prep_error_t &err) {
   switch (p->qual_format) {
-  case 1:
-  case 2:
+  case qual_fmt::ILL_13:
+  case qual_fmt::ILL_15:
     if (ill_13tosanger(r.qual))
       return true;
     err.status = 2;
@@ -54,7 +63,7 @@ bool convert_quality(const tolve_params_t *p, fast_t &r, prep_error_t &err) {
                   "specified!\n" +
                   r.name + "\n";
     return false;
-  case 3:
+  case qual_fmt::SOLEXA:
     if (solexatosanger(r.qual))
       return true;
     err.status = 2;
@@ -87,18 +96,18 @@ void revcomp_into(const std::string &s, std::string &out) {
 
 int phase_primer_cut(const std::string &seq) {
   int n = int(seq.size());
-  if (n <= 32)
+  if (n <= PRIMER_MIN_READ)
     return 0;
   int cut = -1;
-  for (int o = 0; o < 4 && cut < 0; ++o)
+  for (int o = 0; o < PRIMER_OFFSETS && cut < 0; ++o)
     if (primer_at(seq, size_t(o)))
-      cut = o + 31;
+      cut = o + PRIMER_CUT;
   if (cut < 0)
     return 0;
-  if (n - cut > 33) {
-    for (int q = cut, last = cut + 3; q <= last; ++q)
+  if (n - cut > PRIMER_SECOND_REST) {
+    for (int q = cut, last = cut + PRIMER_OFFSETS - 1; q <= last; ++q)
       if (primer_at(seq, size_t(q))) {
-        cut = q + 31;
+        cut = q + PRIMER_CUT;
         break;
       }
   }
@@ -110,7 +119,7 @@ bool prepare_reads(const tolve_params_t *p, int num_fragment, fast_t *fwd[2],
   if (p->barcode_len > 0)
     for (int j = 0; j < num_fragment; ++j)
       cut_barcode(*fwd[j], p->barcode_len, barcode);
-  if (p->qual_format != 0)
+  if (p->qual_format != qual_fmt::SANGER)
     for (int j = 0; j < num_fragment; ++j)
       if (fwd[j]->qual_exist && !convert_quality(p, *fwd[j], err))
         return false;

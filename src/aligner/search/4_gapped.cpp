@@ -19,8 +19,6 @@
 
 namespace {
 
-const int8_t BLOCKED = -2; // window code no alignment column may use
-const int VPAD = 7;        // pad bytes on each side of a vector buffer
 
 // 1-based first and last base of one reference sequence.
 struct seq_range_t {
@@ -56,12 +54,12 @@ bool sequence_of(const tolve_params_t *p, int64_t pos, seq_range_t &out) {
 void load_window(vector_sw &v, const bit_DNA_t &genome, int64_t first,
                  const seq_range_t &seq) {
   const int n = v.dblen;
-  std::memset(v.db, BLOCKED, size_t(n) + 2 * VPAD);
+  std::memset(v.db, VSW_BLOCKED, size_t(n) + 2 * VSW_PAD);
   const int64_t a = std::max(first, seq.lo);
   const int64_t b = std::min(first + n - 1, seq.hi);
   if (a <= b)
     unpack_window(genome, uint64_t(a), int(b - a + 1),
-                  v.db + VPAD + (a - first), BLOCKED);
+                  v.db + VSW_PAD + (a - first), VSW_BLOCKED);
 }
 
 [[noreturn]] void setup_failed() {
@@ -175,9 +173,9 @@ gapped_windows_t gapped_window_sizes(const pen_tester &pen, int r,
   reach =
       std::max<int64_t>(0, std::min<int64_t>(reach, gapped::MAX_EXTRA_REACH));
   gapped_windows_t w;
-  w.extra = int(reach) + 5;
+  w.extra = int(reach) + WINDOW_PAD;
   w.db_len = read_len + 2 * w.extra;
-  w.nw_len = w.db_len + 2 * priority_const::WINDOW_PAD;
+  w.nw_len = w.db_len + 2 * WINDOW_PAD;
   return w;
 }
 
@@ -193,7 +191,7 @@ void gapped_align(const tolve_params_t *p, int r, int st, const kmer_idx_t4 &k,
   s.taken[st].push_back(k.start_loc);
   const twoint3_search *entry = p->chrdict->data() + k.chrdict_start_loc;
   const twoint3_search *end = entry + k.idx_length;
-  const int8_t *query = (st == 0 ? s.vsw.qr : s.vsw.qr_comp) + VPAD;
+  const int8_t *query = (st == 0 ? s.vsw.qr : s.vsw.qr_comp) + VSW_PAD;
   const int mm_cost = pen.m_score + pen.mm_pen;
   const int o = k.start_loc;
   for (; entry != end; ++entry) {

@@ -18,7 +18,7 @@ const int MAX_EXTRA_REACH = 2048;
 struct gapped_windows_t {
   int extra = 0;  // bases screened on each side of a candidate's read span
   int db_len = 0; // screened window: read + 2 extra
-  int nw_len = 0; // aligned window: 5 more bases on each side
+  int nw_len = 0; // aligned window: WINDOW_PAD more bases on each side
 };
 
 // Sizes for a read of read_len bases with the extension allowance of mate

@@ -12,7 +12,7 @@ namespace {
 // candidate start, but never before the genome's first base.
 uint32_t window_start(const score_loc_t &e) {
   const int64_t w = int64_t(e.loc) - int64_t(e.extra_minus) -
-                    int64_t(priority_const::WINDOW_PAD);
+                    int64_t(WINDOW_PAD);
   return w >= 1 ? uint32_t(w) : 1u;
 }
 

@@ -18,7 +18,7 @@ struct sw_nw;
 struct score_loc_t {
   int score = 0;            // estimated penalty (lower is better)
   uint32_t loc = 0;         // candidate start of the read, 1-based
-  uint32_t extra_minus = 0; // bases before loc (besides a fixed 5) to align
+  uint32_t extra_minus = 0; // bases before loc (besides WINDOW_PAD) to align
   int strand = 0;           // read orientation of the sw_nw to align
 };
 
@@ -53,11 +53,6 @@ struct priority_scratch_t {
   std::string path;
   std::string cigar;
 };
-
-namespace priority_const {
-// Reference bases aligned before a window's extra reach.
-const int WINDOW_PAD = 5;
-} // namespace priority_const
 
 // Aligns the queued windows of mate x cheapest first with the traceback
 // aligner (set up for the read, windows of its ref_len) and offers each

@@ -33,15 +33,19 @@ int calc_mapq(int edits, int gap_ext, int h1, int xl, int xr, int xd,
     double x = double(h1) * mult;
     if (!(x > 0.0)) // the log would be undefined: no confidence at all
       return 0;
-    double c = xd > 1 ? 40.0 : 20.0;
-    double q = std::floor(std::max(0.0, -4.5 * std::log(x) + c));
+    double c = xd > 1 ? mapq_const::BASE_CLEAR : mapq_const::BASE_CLOSE;
+    double q =
+        std::floor(std::max(0.0, -mapq_const::LOG_SCALE * std::log(x) + c));
     return int(q);
   }
   if (gap_ext > max_ext / 2)
-    return edits >= max_count_mm ? 5 : 20;
+    return edits >= max_count_mm ? mapq_const::LONG_GAP_AT_LIMIT
+                                 : mapq_const::LONG_GAP;
   if (edits >= max_count_mm)
-    return 25;
-  return xl > 35 && xr <= 24 ? 40 : 37;
+    return mapq_const::AT_LIMIT;
+  return xl > mapq_const::WELL_COVERED_XL && xr <= mapq_const::WELL_COVERED_XR
+             ? mapq_const::WELL_COVERED
+             : mapq_const::COVERED;
 }
 
 se_quality_t single_quality(const align_loc_t &best, const align_loc_t *second,

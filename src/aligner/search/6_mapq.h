@@ -5,6 +5,27 @@ struct align_loc_t;
 struct tolve_params_t;
 class MT_random;
 
+// The mapping-quality model shared by single reads and mates.
+namespace mapq_const {
+// A unique alignment with competitors gets BASE - LOG_SCALE * ln(x), x the
+// competitors weighted by how thinly the k-mers support the read; BASE is
+// BASE_CLEAR when the competitors lie clearly behind, else BASE_CLOSE.
+const double LOG_SCALE = 4.5;
+const double BASE_CLEAR = 40.0;
+const double BASE_CLOSE = 20.0;
+// A unique alignment without competitors: fixed qualities by its edits and
+// k-mer coverage.
+const int LONG_GAP_AT_LIMIT = 5; // long gap extension, edits at the limit
+const int LONG_GAP = 20;         // gap extension above half the allowance
+const int AT_LIMIT = 25;         // edits at the mismatch allowance
+const int WELL_COVERED = 40;     // k-mers cover the read well
+const int COVERED = 37;          // otherwise
+// "Well covered": more than this many bases under k-mers taken ...
+const int WELL_COVERED_XL = 35;
+// ... and at most this many more under k-mers given up as too frequent.
+const int WELL_COVERED_XR = 24;
+} // namespace mapq_const
+
 // Quality values of a single-end read's reported alignment.
 struct se_quality_t {
   int mapq = 0;

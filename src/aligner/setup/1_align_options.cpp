@@ -19,15 +19,15 @@ const int MAX_EDIT_COUNT = 100000;
 
 // Tolerance values kept until the penalty allowances are built.
 struct tolerance_t {
-  float mm_prob = 0.05f;
+  float mm_prob = tolerance_default::MM_PROB;
   int max_mm = -1;
-  float gap_rate = 0.005f;
+  float gap_rate = tolerance_default::GAP_RATE;
   int max_gap = -1;
-  int max_ext = 50;
-  int m_score = 5;
-  int mm_pen = 15;
-  int gap_pen = 40;
-  int ext_pen = 2;
+  int max_ext = tolerance_default::MAX_EXT;
+  int m_score = tolerance_default::M_SCORE;
+  int mm_pen = tolerance_default::MM_PEN;
+  int gap_pen = tolerance_default::GAP_PEN;
+  int ext_pen = tolerance_default::EXT_PEN;
 };
 
 int fail(const std::string &message) {
@@ -380,8 +380,9 @@ int quality_opts(const param_reader &r, tolve_params_t *p) {
   std::string q = r.get_val("qual");
   if (q.empty())
     return 0;
-  const char *formats[] = {"sanger", "ill_13", "ill_15", "solexa"};
-  for (int i = 0; i < 4; i++)
+  const char *formats[qual_fmt::COUNT] = {"sanger", "ill_13", "ill_15",
+                                          "solexa"};
+  for (int i = 0; i < qual_fmt::COUNT; i++)
     if (q == formats[i]) {
       p->qual_format = i;
       return 0;

@@ -1,4 +1,5 @@
 #include "aligner/setup/1_align_options.h"
+#include "aligner/setup/2_pen_tester.h"
 #include "aligner/setup/params.h"
 #include "common/constants.h"
 #include "common/strings.h"
@@ -25,12 +26,13 @@ std::string align_usage(const tolve_params_t *p) {
   u += "    --novo        -- Output in Novoalign(tm) format (only for "
        "single-end)\n";
   u += "    -r <int>      -- Max #diff (integer) or missing prob under " +
-       toStr(0.04f) + " err rate (float)" + D + toStr(0.05f) + "]\n";
+       toStr(ASSUMED_ERROR_RATE) + " err rate (float)" + D +
+       toStr(tolerance_default::MM_PROB) + "]\n";
   u += "    -o <int>      -- Max number gap open (int) or gap open rate "
        "(float)" +
-       D + toStr(0.005f) + "]\n";
+       D + toStr(tolerance_default::GAP_RATE) + "]\n";
   u += "    -e <int>      -- Maximum length of gap extension to be found" + D +
-       toStr(50) + "]\n";
+       toStr(tolerance_default::MAX_EXT) + "]\n";
   u += "    -h <int>      -- Penalize indels this close to edge like mismatch" +
        D + toStr(p->end_gap_dist) + "]\n";
   u += "    -b <int>      -- Length of barcode sequence" + D +
@@ -77,13 +79,13 @@ std::string align_usage(const tolve_params_t *p) {
        "insertions for assembly then realignment.\n";
   u += " -== Advanced Options ==-\n";
   u += "    --nw_mat <int>        -- Needleman-Wunsch match score" + D +
-       toStr(5) + "]\n";
+       toStr(tolerance_default::M_SCORE) + "]\n";
   u += "    --nw_sub <int>        -- Needleman-Wunsch mismatch penalty" + D +
-       toStr(15) + "]\n";
+       toStr(tolerance_default::MM_PEN) + "]\n";
   u += "    --nw_gap <int>        -- Needleman-Wunsch gap penalty" + D +
-       toStr(40) + "]\n";
+       toStr(tolerance_default::GAP_PEN) + "]\n";
   u += "    --nw_ext <int>        -- Needleman-Wunsch gap extention penalty" +
-       D + toStr(2) + "]\n";
+       D + toStr(tolerance_default::EXT_PEN) + "]\n";
   u += "\n";
   u += "    --sw_mat <int>        -- Smith-Waterman match score" + D +
        toStr(p->M_SW) + "]\n";

@@ -61,7 +61,7 @@ int pen_tester::get_max_mm(int len) {
   auto it = diff_map.find(len);
   if (it != diff_map.end())
     return it->second;
-  const double p = static_cast<double>(0.04f);
+  const double p = static_cast<double>(ASSUMED_ERROR_RATE);
   const double threshold = static_cast<double>(1.0f - mm_prob);
   double sum = 0;
   int j = 0;

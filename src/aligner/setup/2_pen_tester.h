@@ -2,6 +2,14 @@
 #include <map>
 #include <ostream>
 
+// Reference bases every gapped window reaches on each side beyond the gap
+// allowance: the screen and the cheapest-first aligner of the gapped phase
+// and the windows of the mate rescue are all padded by it.
+const int WINDOW_PAD = 5;
+
+// Per-base error rate behind a mismatch allowance given as a probability.
+const float ASSUMED_ERROR_RATE = 0.04f;
+
 // Per-read-length limits derived from the tolerance options: mismatch and
 // gap-opening allowances, penalty bounds and the best penalty found so far
 // per mate (index 0: single read or mate 1, 1: mate 2). The shared object is
@@ -45,7 +53,7 @@ struct pen_tester {
     return x <= max_pen_gap[r] ? x + m_score : max_pen_gap[r];
   }
   int get_max_gap_size(int penalty) const;
-  int get_extra_dist(int r) const { return max_ext * max_count_gap[r] + 5; }
+  int get_extra_dist(int r) const { return max_ext * max_count_gap[r] + WINDOW_PAD; }
   int get_m_score() const { return m_score; }
   int get_mm_pen() const { return mm_pen; }
   int get_gap_pen() const { return gap_pen; }

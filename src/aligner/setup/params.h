@@ -14,6 +14,15 @@ struct mini_pair_t;
 struct out_buffer_t;
 struct ref_table_t;
 
+// Values of tolve_params_t::qual_format, in the order --qual names them.
+namespace qual_fmt {
+const int SANGER = 0;
+const int ILL_13 = 1;
+const int ILL_15 = 2;
+const int SOLEXA = 3;
+const int COUNT = 4;
+} // namespace qual_fmt
+
 // Everything one align run shares between its main thread and its workers.
 // Filled before the workers start; afterwards only num_SW and num_processed
 // change, under tolve_lock. The members hold the defaults the options start
@@ -96,7 +105,7 @@ struct tolve_params_t {
   int MAX_READ_LEN = 0;
   bool trim_reads = false;
   int trim_qual = 2;
-  int qual_format = 0; // 0 sanger, 1 ill_13, 2 ill_15, 3 solexa
+  int qual_format = qual_fmt::SANGER;
   int kmer_trim = 0;
   int64_t num_SW = 0;
   int64_t num_processed = 0;
