@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <iostream>
-#include <new>
 #include <string>
 
 #include "commands.h"
@@ -15,6 +14,8 @@
 #include "kernels/sw_nw.h"
 
 namespace {
+
+const size_t AFFINE_NW_ARGS = 8;
 
 void affine_nw_usage() {
   std::cerr
@@ -78,13 +79,5 @@ int affine_nw_run(const args_t &args) {
 } // namespace
 
 int affine_nw(args_t args) {
-  if (args.size() != 8) {
-    affine_nw_usage();
-    return 3;
-  }
-  try {
-    return affine_nw_run(args);
-  } catch (const std::bad_alloc &) {
-    return probe_out_of_memory();
-  }
+  return run_probe(args, AFFINE_NW_ARGS, affine_nw_usage, affine_nw_run);
 }

@@ -1,7 +1,6 @@
 // all_sw: runs the global, local and mismatch-only kernels on two sequences
 // given on the command line and prints penalties, paths and CIGARs.
 #include <iostream>
-#include <new>
 #include <string>
 
 #include "commands.h"
@@ -14,6 +13,8 @@
 #include "kernels/sw_nw.h"
 
 namespace {
+
+const size_t ALL_SW_ARGS = 12;
 
 void all_sw_usage() {
   std::cerr
@@ -127,13 +128,5 @@ int all_sw_run(const args_t &args) {
 } // namespace
 
 int all_sw(args_t args) {
-  if (args.size() != 12) {
-    all_sw_usage();
-    return 3;
-  }
-  try {
-    return all_sw_run(args);
-  } catch (const std::bad_alloc &) {
-    return probe_out_of_memory();
-  }
+  return run_probe(args, ALL_SW_ARGS, all_sw_usage, all_sw_run);
 }

@@ -1,6 +1,7 @@
 #include "kernels/kernel_probe.h"
 
 #include <iostream>
+#include <new>
 
 #include "common/strings.h"
 
@@ -28,8 +29,25 @@ bool prepare_probe(inspect_input_t &in, const args_t &args) {
 
 // Sequences come from the command line, so their matrices can be larger
 // than memory.
+namespace {
+
 int probe_out_of_memory() {
   std::cout << std::flush;
   std::cerr << "ERROR: Not enough memory to align these sequences" << std::endl;
   return 1;
+}
+
+} // namespace
+
+int run_probe(const args_t &args, size_t nargs, void (*usage)(),
+              int (*run)(const args_t &)) {
+  if (args.size() != nargs) {
+    usage();
+    return 3;
+  }
+  try {
+    return run(args);
+  } catch (const std::bad_alloc &) {
+    return probe_out_of_memory();
+  }
 }

@@ -28,5 +28,8 @@ struct inspect_input_t {
 // message when the read is longer than the reference.
 bool prepare_probe(inspect_input_t &in, const args_t &args);
 
-// Message and status for sequences whose matrices do not fit in memory.
-int probe_out_of_memory();
+// The frame of both commands: the usage text and status 3 unless there are
+// exactly `nargs` arguments, else `run`, with a message and status 1 when
+// the sequences' matrices do not fit in memory.
+int run_probe(const args_t &args, size_t nargs, void (*usage)(),
+              int (*run)(const args_t &));
