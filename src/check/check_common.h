@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "check/sam_group.h"
 #include "commands.h"
 #include "simulate/coord_map.h"
-#include "check/sam_group.h"
 
 // Counts of reads (check_single) or pairs (check_pair), per group.
 struct check_totals_t {

@@ -1,10 +1,10 @@
 // check_pair: scores an aligner's SAM for simulated read pairs.
 #include <iostream>
 
+#include "check/check_common.h"
 #include "commands.h"
 #include "common/constants.h"
 #include "common/strings.h"
-#include "check/check_common.h"
 #include "simulate/truth_name.h"
 
 namespace {

@@ -1,10 +1,10 @@
 // check_single: scores an aligner's SAM for single-end simulated reads.
 #include <iostream>
 
+#include "check/check_common.h"
 #include "commands.h"
 #include "common/constants.h"
 #include "common/strings.h"
-#include "check/check_common.h"
 #include "simulate/truth_name.h"
 
 namespace {

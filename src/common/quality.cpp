@@ -51,7 +51,8 @@ int bwa_trim_len(const std::string &qual, int threshold, int min_len) {
   // 64-bit sums: a large threshold times a long read must not wrap.
   int64_t s = 0, max = 0;
   for (int64_t i = n - 1; i >= m - 1; --i) {
-    s += int64_t(threshold) - (int64_t(static_cast<signed char>(qual[i])) - qual::PHRED33_OFFSET);
+    s += int64_t(threshold) -
+         (int64_t(static_cast<signed char>(qual[i])) - qual::PHRED33_OFFSET);
     if (s < 0)
       break;
     if (s > max) {

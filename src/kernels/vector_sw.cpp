@@ -197,14 +197,16 @@ void vector_sw::reverse_window(const int8_t *seqA, int lena) {
 namespace {
 
 inline __m128i window_lanes(const int16_t *wrev, int n, int t) {
-  return _mm_loadu_si128(reinterpret_cast<const __m128i *>(wrev + n - VSW_LANES - t));
+  return _mm_loadu_si128(
+      reinterpret_cast<const __m128i *>(wrev + n - VSW_LANES - t));
 }
 
 // Lane 0 of the value handed down from the previous strip (lanes 1 to 7 of
 // the load are masked off; the arrays carry slack for them).
 inline __m128i row_entry(const int16_t *row, int t, __m128i mask0) {
   return _mm_and_si128(
-      _mm_loadu_si128(reinterpret_cast<const __m128i *>(row + t + VSW_PAD)), mask0);
+      _mm_loadu_si128(reinterpret_cast<const __m128i *>(row + t + VSW_PAD)),
+      mask0);
 }
 
 } // namespace
@@ -300,7 +302,8 @@ int vector_sw::vect_nw_diff_gap(const int8_t *seqA, int lena,
     const __m128i q = load_codes(seqB + VSW_LANES * s);
     __m128i left = inf;
     for (int k = 0; k < VSW_LANES; ++k)
-      left = _mm_insert_epi16_2(left, inserted_prefix(*this, long(VSW_LANES) * s + k), k);
+      left = _mm_insert_epi16_2(
+          left, inserted_prefix(*this, long(VSW_LANES) * s + k), k);
     // The first read base cannot follow a free stretch of window as an
     // insertion: above the read, F sees an unreachable H.
     const __m128i f_top = s == 0 ? top : _mm_setzero_si128();

@@ -50,7 +50,8 @@ std::string apply_homopolymer_errors(const std::string &window,
       ++prev_len;
       continue;
     }
-    if (!gen.genrand_bern(ion_error[std::min<int64_t>(prev_len, ION_MAX_RUN)])) {
+    if (!gen.genrand_bern(
+            ion_error[std::min<int64_t>(prev_len, ION_MAX_RUN)])) {
       out += base;
     } else if (!gen.genrand_bern(0.5)) {
       out += prev_char;

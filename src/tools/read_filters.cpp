@@ -8,9 +8,10 @@
 #include "common/quality.h"
 #include "tools/tool_io.h"
 
-const char *const FILTER_PREFIX_LINE = "    output_prefix  -- Output will be "
-                                "output_prefix.fq or "
-                                "output_prefix_1.fq,output_prefix_2.fq\n";
+const char *const FILTER_PREFIX_LINE =
+    "    output_prefix  -- Output will be "
+    "output_prefix.fq or "
+    "output_prefix_1.fq,output_prefix_2.fq\n";
 const char *const FILTER_INPUT_LINES =
     "    first_pair     -- First pair or single-end FASTQ file\n"
     "    second_pair    -- Second pair of FASTQ file [optional]\n"
@@ -99,14 +100,14 @@ int run_filter(const filter_rule_t &rule, const std::string &prefix,
   return split_reads(rule, readers, n, outs);
 }
 
-
 bool quality_end_passes(const std::string &qual, int phred_score,
                         double percent) {
   if (qual.empty())
     return percent <= 0;
   int64_t good = 0;
   for (char c : qual)
-    if (int(static_cast<unsigned char>(c)) - qual::PHRED33_OFFSET >= phred_score)
+    if (int(static_cast<unsigned char>(c)) - qual::PHRED33_OFFSET >=
+        phred_score)
       good++;
   return double(good) * 100.0 / double(qual.size()) >= percent;
 }

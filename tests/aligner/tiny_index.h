@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "aligner/setup/ref_table.h"
+#include "aligner/search/search.h"
+#include "aligner/setup/2_pen_tester.h"
 #include "aligner/setup/index_types.h"
 #include "aligner/setup/params.h"
-#include "aligner/setup/2_pen_tester.h"
-#include "aligner/search/search.h"
+#include "aligner/setup/ref_table.h"
 #include "common/bit_dna.h"
 #include "common/mt_random.h"
 #include "index/index_format.h"

@@ -1,7 +1,7 @@
 #include "aligner/output/pair_output.h"
 
-#include "aligner/setup/params.h"
 #include "aligner/output/sam_format.h"
+#include "aligner/setup/params.h"
 
 static void unmapped_mate(std::string &o, const tolve_params_t *p,
                           const std::string &name, const char *flag,

@@ -1,14 +1,14 @@
 #include "aligner/output/sam_pair.h"
 
-#include "aligner/search/6_mapq.h"
-#include "aligner/pair/3_pair_mapq.h"
 #include "aligner/output/pair_output.h"
-#include "aligner/pair/pair_state.h"
-#include "aligner/setup/params.h"
-#include "aligner/setup/2_pen_tester.h"
-#include "aligner/setup/ref_table.h"
 #include "aligner/output/sam_format.h"
+#include "aligner/pair/3_pair_mapq.h"
+#include "aligner/pair/pair_state.h"
+#include "aligner/search/6_mapq.h"
 #include "aligner/search/mate_search.h"
+#include "aligner/setup/2_pen_tester.h"
+#include "aligner/setup/params.h"
+#include "aligner/setup/ref_table.h"
 #include "common/mt_random.h"
 #include "kernels/coverage.h"
 #include "kernels/md_tag.h"
@@ -138,7 +138,8 @@ bool pair_divert(const pair_input_t &in, const align_loc_pair_t *const a[2],
              q.mapq[1] > hybrid_const::TRUSTED_MAPQ;
   if (p->output_assemble)
     for (int j = 0; j < 2; ++j)
-      divert = divert || assemble_reject(a[j]->mm_gap, a[j]->cigar, in.mate[j].len);
+      divert =
+          divert || assemble_reject(a[j]->mm_gap, a[j]->cigar, in.mate[j].len);
   return divert;
 }
 

@@ -1,8 +1,8 @@
 #include "aligner/output/sam_single.h"
 
+#include "aligner/output/sam_format.h"
 #include "aligner/setup/params.h"
 #include "aligner/setup/ref_table.h"
-#include "aligner/output/sam_format.h"
 #include "kernels/align_store.h"
 #include "kernels/md_tag.h"
 

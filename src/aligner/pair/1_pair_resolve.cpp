@@ -1,9 +1,9 @@
 #include "aligner/pair/1_pair_resolve.h"
 
-#include "aligner/pair/pair_state.h"
-#include "aligner/setup/params.h"
-#include "aligner/setup/2_pen_tester.h"
 #include "aligner/pair/2_rescue.h"
+#include "aligner/pair/pair_state.h"
+#include "aligner/setup/2_pen_tester.h"
+#include "aligner/setup/params.h"
 #include "common/mt_random.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <iostream>
 #include <unistd.h>
 
-#include "aligner/search/3_extension.h"
 #include "aligner/pair/pair_state.h"
-#include "aligner/setup/params.h"
+#include "aligner/search/3_extension.h"
 #include "aligner/setup/2_pen_tester.h"
+#include "aligner/setup/params.h"
 #include "aligner/setup/ref_table.h"
 #include "common/bit_dna.h"
 #include "kernels/single_indel.h"

@@ -1,13 +1,13 @@
 #include "aligner/pair/pair_pipeline.h"
 
-#include "aligner/pair/3_pair_mapq.h"
 #include "aligner/output/pair_output.h"
-#include "aligner/pair/1_pair_resolve.h"
-#include "aligner/pair/pair_state.h"
-#include "aligner/setup/params.h"
-#include "aligner/setup/2_pen_tester.h"
 #include "aligner/output/sam_pair.h"
+#include "aligner/pair/1_pair_resolve.h"
+#include "aligner/pair/3_pair_mapq.h"
+#include "aligner/pair/pair_state.h"
 #include "aligner/search/mate_search.h"
+#include "aligner/setup/2_pen_tester.h"
+#include "aligner/setup/params.h"
 
 namespace {
 

@@ -3,14 +3,14 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "aligner/setup/1_align_options.h"
 #include "aligner/run/2_align_run.h"
-#include "aligner/setup/gz_input.h"
-#include "aligner/setup/3_index_load.h"
 #include "aligner/run/out_buffer.h"
+#include "aligner/setup/1_align_options.h"
+#include "aligner/setup/3_index_load.h"
+#include "aligner/setup/4_sam_header.h"
+#include "aligner/setup/gz_input.h"
 #include "aligner/setup/params.h"
 #include "aligner/setup/ref_table.h"
-#include "aligner/setup/4_sam_header.h"
 #include "commands.h"
 #include "common/bit_dna.h"
 #include "common/fast.h"

@@ -6,9 +6,9 @@
 #include <pthread.h>
 #include <vector>
 
+#include "aligner/run/3_worker.h"
 #include "aligner/run/out_buffer.h"
 #include "aligner/setup/params.h"
-#include "aligner/run/3_worker.h"
 #include "common/fast.h"
 #include "common/timer.h"
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "aligner/setup/ref_table.h"
+#include "aligner/setup/2_pen_tester.h"
 #include "aligner/setup/index_types.h"
 #include "aligner/setup/params.h"
-#include "aligner/setup/2_pen_tester.h"
+#include "aligner/setup/ref_table.h"
 #include "common/bit_dna.h"
 #include "kernels/single_indel.h"
 

@@ -8,17 +8,16 @@
 #include <unistd.h>
 #include <vector>
 
+#include "aligner/search/2_seeding.h"
+#include "aligner/setup/2_pen_tester.h"
 #include "aligner/setup/index_types.h"
 #include "aligner/setup/params.h"
 #include "aligner/setup/ref_table.h"
-#include "aligner/setup/2_pen_tester.h"
-#include "aligner/search/2_seeding.h"
 #include "common/bit_dna.h"
 #include "common/mt_random.h"
 #include "kernels/window_codes.h"
 
 namespace {
-
 
 // 1-based first and last base of one reference sequence.
 struct seq_range_t {

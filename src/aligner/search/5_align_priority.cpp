@@ -1,7 +1,7 @@
 #include "aligner/search/5_align_priority.h"
 
-#include "aligner/setup/params.h"
 #include "aligner/setup/2_pen_tester.h"
+#include "aligner/setup/params.h"
 #include "aligner/setup/ref_table.h"
 #include "common/bit_dna.h"
 #include "kernels/sw_nw.h"
@@ -11,8 +11,8 @@ namespace {
 // First window base: the extra reach and the fixed pad before the
 // candidate start, but never before the genome's first base.
 uint32_t window_start(const score_loc_t &e) {
-  const int64_t w = int64_t(e.loc) - int64_t(e.extra_minus) -
-                    int64_t(WINDOW_PAD);
+  const int64_t w =
+      int64_t(e.loc) - int64_t(e.extra_minus) - int64_t(WINDOW_PAD);
   return w >= 1 ? uint32_t(w) : 1u;
 }
 

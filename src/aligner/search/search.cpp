@@ -1,10 +1,10 @@
 #include "aligner/search/search.h"
 
+#include "aligner/search/2_seeding.h"
 #include "aligner/search/3_extension.h"
 #include "aligner/search/4_gapped.h"
-#include "aligner/setup/params.h"
 #include "aligner/setup/2_pen_tester.h"
-#include "aligner/search/2_seeding.h"
+#include "aligner/setup/params.h"
 #include "common/bit_dna.h"
 
 namespace {

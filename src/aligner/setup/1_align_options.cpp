@@ -3,9 +3,9 @@
 #include <fstream>
 #include <iostream>
 
+#include "aligner/setup/2_pen_tester.h"
 #include "aligner/setup/param_reader.h"
 #include "aligner/setup/params.h"
-#include "aligner/setup/2_pen_tester.h"
 #include "common/fast.h"
 #include "common/strings.h"
 

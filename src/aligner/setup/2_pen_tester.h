@@ -53,7 +53,9 @@ struct pen_tester {
     return x <= max_pen_gap[r] ? x + m_score : max_pen_gap[r];
   }
   int get_max_gap_size(int penalty) const;
-  int get_extra_dist(int r) const { return max_ext * max_count_gap[r] + WINDOW_PAD; }
+  int get_extra_dist(int r) const {
+    return max_ext * max_count_gap[r] + WINDOW_PAD;
+  }
   int get_m_score() const { return m_score; }
   int get_mm_pen() const { return mm_pen; }
   int get_gap_pen() const { return gap_pen; }

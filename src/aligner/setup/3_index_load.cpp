@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "aligner/setup/2_pen_tester.h"
 #include "aligner/setup/gz_input.h"
 #include "aligner/setup/index_types.h"
 #include "aligner/setup/params.h"
-#include "aligner/setup/2_pen_tester.h"
 #include "common/bit_dna.h"
 #include "index/index_format.h"
 

@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 
-#include "aligner/setup/big_table.h"
-#include "aligner/setup/index_types.h"
 #include "aligner/run/out_buffer.h"
 #include "aligner/setup/2_pen_tester.h"
+#include "aligner/setup/big_table.h"
+#include "aligner/setup/index_types.h"
 #include "aligner/setup/ref_table.h"
 #include "common/bit_dna.h"
 #include "common/fast.h"

@@ -61,5 +61,6 @@ inline bool span_in_one_chrom(const tolve_params_t *p, int64_t loc,
   const int64_t last = loc + ref_len - 1;
   if (last > int64_t(p->genome_str->size()) || last > p->genome_length)
     return false;
-  return !p->refs || span_in_one_ref(*p->refs, uint64_t(loc), uint64_t(ref_len));
+  return !p->refs ||
+         span_in_one_ref(*p->refs, uint64_t(loc), uint64_t(ref_len));
 }

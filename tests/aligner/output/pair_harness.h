@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "../tiny_index.h"
 #include "aligner/pair/pair_pipeline.h"
 #include "aligner/pair/pair_state.h"
 #include "aligner/search/1_read_prep.h"
 #include "aligner/setup/ref_table.h"
-#include "../tiny_index.h"
 
 struct pair_harness_t {
   tiny_index_t idx;

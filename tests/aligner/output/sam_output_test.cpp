@@ -3,10 +3,10 @@
 #include <map>
 
 #include "aligner/output/pair_output.h"
-#include "aligner/setup/params.h"
-#include "aligner/search/1_read_prep.h"
-#include "aligner/setup/ref_table.h"
 #include "aligner/output/sam_single.h"
+#include "aligner/search/1_read_prep.h"
+#include "aligner/setup/params.h"
+#include "aligner/setup/ref_table.h"
 #include "common/bit_dna.h"
 #include "common/mt_random.h"
 #include "kernels/align_store.h"

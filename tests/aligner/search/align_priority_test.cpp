@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "aligner/setup/ref_table.h"
-#include "aligner/setup/params.h"
-#include "aligner/setup/2_pen_tester.h"
 #include "../../kernels/kernel_test_util.h"
 #include "aligner/search/5_align_priority.h"
+#include "aligner/setup/2_pen_tester.h"
+#include "aligner/setup/params.h"
+#include "aligner/setup/ref_table.h"
 #include "kernels/sw_nw.h"
 
 using ktest::pack;

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "aligner/search/3_extension.h"
 #include "../tiny_index.h"
+#include "aligner/search/3_extension.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "../tiny_index.h"
 #include "aligner/search/4_gapped.h"
 #include "aligner/setup/ref_table.h"
-#include "../tiny_index.h"
 
 namespace {
 

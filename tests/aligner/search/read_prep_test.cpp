@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "aligner/setup/params.h"
 #include "aligner/search/1_read_prep.h"
+#include "aligner/setup/params.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "aligner/setup/gz_input.h"
-#include "aligner/setup/3_index_load.h"
 #include "../tiny_index.h"
+#include "aligner/setup/3_index_load.h"
+#include "aligner/setup/gz_input.h"
 
 namespace {
 

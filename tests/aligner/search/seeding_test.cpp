@@ -2,8 +2,8 @@
 
 #include <set>
 
-#include "aligner/search/2_seeding.h"
 #include "../tiny_index.h"
+#include "aligner/search/2_seeding.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <unistd.h>
 #include <vector>
 
-#include "aligner/setup/gz_input.h"
+#include "../test_index.h"
+#include "aligner/setup/2_pen_tester.h"
 #include "aligner/setup/3_index_load.h"
+#include "aligner/setup/gz_input.h"
 #include "aligner/setup/index_types.h"
 #include "aligner/setup/params.h"
-#include "aligner/setup/2_pen_tester.h"
 #include "common/bit_dna.h"
-#include "../test_index.h"
 
 namespace {
 
