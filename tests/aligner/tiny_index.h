@@ -11,6 +11,7 @@
 
 #include "aligner/search/search.h"
 #include "aligner/setup/2_pen_tester.h"
+#include "aligner/setup/chrom_span.h"
 #include "aligner/setup/index_types.h"
 #include "aligner/setup/params.h"
 #include "aligner/setup/ref_table.h"

@@ -10,7 +10,6 @@
 #include "aligner/output/sam_single.h"
 #include "aligner/pair/pair_pipeline.h"
 #include "aligner/pair/pair_state.h"
-#include "aligner/run/2_align_run.h"
 #include "aligner/run/out_buffer.h"
 #include "aligner/search/1_read_prep.h"
 #include "aligner/search/6_mapq.h"

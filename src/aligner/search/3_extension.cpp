@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "aligner/setup/2_pen_tester.h"
+#include "aligner/setup/chrom_span.h"
 #include "aligner/setup/index_types.h"
 #include "aligner/setup/params.h"
 #include "aligner/setup/ref_table.h"

@@ -1,6 +1,7 @@
 #include "aligner/search/5_align_priority.h"
 
 #include "aligner/setup/2_pen_tester.h"
+#include "aligner/setup/chrom_span.h"
 #include "aligner/setup/params.h"
 #include "aligner/setup/ref_table.h"
 #include "common/bit_dna.h"

@@ -14,14 +14,6 @@ void build_ref_table(ref_table_t &t, const std::map<long, std::string> &starts,
   }
 }
 
-void build_refs(tolve_params_t *p) {
-  if (!p->refs)
-    p->refs = new ref_table_t();
-  p->refs->seqs.clear();
-  if (p->start_genome)
-    build_ref_table(*p->refs, *p->start_genome, p->genome_length);
-}
-
 const ref_seq_t *find_ref(const ref_table_t &t, uint64_t loc) {
   auto it = std::upper_bound(
       t.seqs.begin(), t.seqs.end(), loc,

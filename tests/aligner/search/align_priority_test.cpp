@@ -8,6 +8,7 @@
 #include "../../kernels/kernel_test_util.h"
 #include "aligner/search/5_align_priority.h"
 #include "aligner/setup/2_pen_tester.h"
+#include "aligner/setup/chrom_span.h"
 #include "aligner/setup/params.h"
 #include "aligner/setup/ref_table.h"
 #include "kernels/sw_nw.h"

@@ -4,6 +4,7 @@
 
 #include "../tiny_index.h"
 #include "aligner/search/4_gapped.h"
+#include "aligner/setup/chrom_span.h"
 #include "aligner/setup/ref_table.h"
 
 namespace {

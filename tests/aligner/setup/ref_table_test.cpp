@@ -3,6 +3,7 @@
 #include <map>
 #include <string>
 
+#include "aligner/setup/chrom_span.h"
 #include "aligner/setup/params.h"
 #include "aligner/setup/ref_table.h"
 #include "common/bit_dna.h"
