@@ -1,7 +1,7 @@
 #include "common/quality.h"
 
 namespace qual {
-const uint8_t solexa2phred32_table[68] = {
+const uint8_t solexa2phred32_table[SOLEXA_TABLE_SIZE] = {
     1,  1,  2,  2,  3,  3,  4,  4,  5,  5,  6,  7,  8,  9,  10, 10, 11,
     12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28,
     29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45,
@@ -10,8 +10,10 @@ const uint8_t solexa2phred32_table[68] = {
 
 bool ill_13tosanger(std::string &q) {
   for (char &c : q) {
-    int v = int(static_cast<signed char>(c)) - 31;
-    if (v <= 32)
+    int v = int(static_cast<signed char>(c)) -
+            (qual::PHRED64_OFFSET - qual::PHRED33_OFFSET);
+    // Below quality 0, and so below the first Sanger character.
+    if (v < qual::PHRED33_OFFSET)
       return false;
     c = char(v);
   }
@@ -20,8 +22,9 @@ bool ill_13tosanger(std::string &q) {
 
 bool sangertoill_13(std::string &q) {
   for (char &c : q) {
-    int v = int(static_cast<signed char>(c)) + 31;
-    if (v > 126)
+    int v = int(static_cast<signed char>(c)) +
+            (qual::PHRED64_OFFSET - qual::PHRED33_OFFSET);
+    if (v > qual::MAX_QUAL_CHAR)
       return false;
     c = char(v);
   }
@@ -30,10 +33,11 @@ bool sangertoill_13(std::string &q) {
 
 bool solexatosanger(std::string &q) {
   for (char &c : q) {
-    int i = int(static_cast<signed char>(c)) - 59;
-    if (i < 0 || i > 67)
+    int i = int(static_cast<signed char>(c)) -
+            (qual::PHRED64_OFFSET + qual::SOLEXA_MIN);
+    if (i < 0 || i >= qual::SOLEXA_TABLE_SIZE)
       return false;
-    c = char(qual::solexa2phred32_table[i] + 33);
+    c = char(qual::solexa2phred32_table[i] + qual::PHRED33_OFFSET);
   }
   return true;
 }
@@ -47,7 +51,8 @@ int bwa_trim_len(const std::string &qual, int threshold, int min_len) {
   // 64-bit sums: a large threshold times a long read must not wrap.
   int64_t s = 0, max = 0;
   for (int64_t i = n - 1; i >= m - 1; --i) {
-    s += int64_t(threshold) - (int64_t(static_cast<signed char>(qual[i])) - 33);
+    s += int64_t(threshold) -
+         (int64_t(static_cast<signed char>(qual[i])) - qual::PHRED33_OFFSET);
     if (s < 0)
       break;
     if (s > max) {

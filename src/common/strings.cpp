@@ -1,7 +1,5 @@
 #include "common/strings.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <iomanip>
 #include <iostream>
 
@@ -91,33 +89,4 @@ void output_percentage(std::ostream &os, uint64_t total, uint64_t part) {
   os << " (" << std::setprecision(6) << double(part) * 100.0 / double(total);
   os.unsetf(std::ios::fixed);
   os << "%)";
-}
-
-bool program_exists(const std::string &name) {
-  std::string cmd = "which " + name + " > /dev/null 2> /dev/null";
-  return std::system(cmd.c_str()) == 0;
-}
-
-bool mkdir(const std::string &dir) {
-  std::string cmd = "mkdir " + dir + " 2> /dev/null";
-  return std::system(cmd.c_str()) == 0;
-}
-
-std::vector<std::string> list_dir(const std::string &dir) {
-  std::string cmd = "ls " + dir;
-  FILE *pipe = popen(cmd.c_str(), "r");
-  if (!pipe) {
-    std::cout << "ERROR: failed to open pipe" << std::endl;
-    std::exit(2);
-  }
-  std::vector<std::string> out;
-  char buf[1024];
-  while (std::fgets(buf, sizeof buf, pipe)) {
-    std::string entry(buf);
-    trim2(entry);
-    if (!entry.empty())
-      out.push_back(entry);
-  }
-  pclose(pipe);
-  return out;
 }

@@ -31,7 +31,3 @@ int str_nicmp(const std::string &a, const std::string &b);
 
 // Writes "(100.0%)", "(0.0%)" or " (<pct>%)"; no newline.
 void output_percentage(std::ostream &os, uint64_t total, uint64_t part);
-
-bool program_exists(const std::string &name);
-bool mkdir(const std::string &dir);
-std::vector<std::string> list_dir(const std::string &dir);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "aligner/params.h"
+#include "aligner/setup/params.h"
 
 void calc_total_mega(std::vector<int> &seen_kmer,
                      std::vector<int> &seen_mega_kmer, int &total_length,

@@ -1,89 +1,11 @@
-// all_sw and affine_nw: run the alignment kernels on two sequences given on
-// the command line and print penalties, paths and CIGARs for inspection.
-#include <algorithm>
-#include <climits>
+#include "kernels/kernel_probe.h"
+
 #include <iostream>
-#include <memory>
 #include <new>
-#include <string>
 
-#include "commands.h"
-#include "common/bit_dna.h"
-#include "common/constants.h"
-#include "common/mt_random.h"
 #include "common/strings.h"
-#include "kernels/path.h"
-#include "kernels/path_print.h"
-#include "kernels/single_indel.h"
-#include "kernels/sw_nw.h"
 
-namespace {
-
-void all_sw_usage() {
-  std::cerr
-      << "Usage: " << PROG_NAME
-      << " all_sw <ref_seq> <read_seq> <band> <mat> <mm> <gap> <extend> "
-         "<m_sw> <mm_sw> <gap_sw> <extend_sw> <end_len>\n"
-      << "    ref_seq     -- Reference sequence\n"
-      << "    read_seq    -- Read sequence\n"
-      << "    band        -- Maximum gap allowable in either read or "
-         "reference\n"
-      << "                    (Larger gaps may be found, but not guaranteed)\n"
-      << "\n"
-      << "    mat         -- Match score (Needleman-Wunsch)\n"
-      << "    mm          -- Mismatch penalty (Needleman-Wunsch)\n"
-      << "    gap         -- Gap open penalty (Needleman-Wunsch)\n"
-      << "    extend      -- Gap extension penalty (Needleman-Wunsch)\n"
-      << "\n"
-      << "    m_sw        -- Match score (Smith-Waterman)\n"
-      << "    mm_sw       -- Mismatch penalty (Smith-Waterman)\n"
-      << "    gap_sw      -- Gap penalty (Smith-Waterman)\n"
-      << "    extend_sw   -- Gap extension penalty (Smith-Waterman)\n"
-      << "\n"
-      << "    end_len     -- Penalize extensions on the end (this far) like "
-         "mismatches\n"
-      << "Run both Smith-Waterman (Local), Needleman-Wunsch (global) "
-         "alignments\n"
-      << "and ungapped alignment to evaluate penalty scores." << std::endl;
-}
-
-void affine_nw_usage() {
-  std::cerr
-      << "Usage: " << PROG_NAME
-      << " affine_nw <ref_seq> <read_seq> <band> <mat> <mm> <gap> <extend> "
-         "<end_len>\n"
-      << "    ref_seq     -- Reference sequence\n"
-      << "    read_seq    -- Read sequence\n"
-      << "    band        -- Maximum gap allowable in either read or "
-         "reference\n"
-      << "                    (Larger gaps may be found, but not guaranteed)\n"
-      << "\n"
-      << "    mat         -- Match score\n"
-      << "    mm          -- Mismatch penalty\n"
-      << "    gap         -- Gap open penalty\n"
-      << "    extend      -- Gap extension penalty\n"
-      << "    end_len     -- Penalize extensions on the end (this far) like "
-         "mismatches\n"
-      << "Affine gap penalty Needleman-Wunsch, same algorithm used internally"
-      << std::endl;
-}
-
-// Sums of unchecked command-line numbers wrap instead of overflowing.
-int wrap(long long v) { return int(uint32_t(uint64_t(v))); }
-
-// Inputs shared by both commands, packed once (read first, then reference:
-// letters other than A, C, G, T draw random bases in that order).
-struct inspect_input_t {
-  std::string ref, seq;
-  int band = 0, mat = 0, mm = 0, gap = 0, extend = 0, end_len = 0;
-  uint32_t max_pen = 0;
-  std::unique_ptr<uint8_t[]> table;
-  MT_random gen;
-  bit_DNA_t read_bit, ref_bit;
-};
-
-// Common start: false after the length message.
-bool prepare(inspect_input_t &in, const args_t &args) {
+bool prepare_probe(inspect_input_t &in, const args_t &args) {
   in.ref = args[0];
   in.seq = args[1];
   in.band = strTo<int>(args[2]);
@@ -105,128 +27,11 @@ bool prepare(inspect_input_t &in, const args_t &args) {
   return true;
 }
 
-void print_path_bytes(const std::string &path) {
-  std::cout << "Path: ";
-  for (char c : path)
-    std::cout << int(c);
-  std::cout << "\n";
-}
-
-void global_sections(const inspect_input_t &in, const args_t &args) {
-  std::string path;
-  int first = wrap(2LL * in.gap);
-  int open = wrap((long long)(in.gap) + in.extend);
-  std::cout << "Non-affine, ends-free (on reference) Needleman-Wunsch\n";
-  int p = ro_affine(path, in.ref, in.seq, false, false, in.band, in.mat, in.mm,
-                    first, in.gap, in.max_pen, in.end_len);
-  std::cout << "Penalty = " << p << "\n";
-  print_SW_path2(std::cout, path, in.ref, in.seq);
-
-  std::cout << "Affine, ends-free (on reference) Needleman-Wunsch\n";
-  p = ro_affine(path, in.ref, in.seq, false, false, in.band, in.mat, in.mm,
-                open, in.extend, in.max_pen, in.end_len);
-  std::cout << "Penalty = " << p << "\n";
-  print_path_bytes(path);
-  print_SW_path2(std::cout, path, in.ref, in.seq);
-
-  std::cout << "Broken Affine, ends-free (on reference) Needleman-Wunsch\n";
-  sw_nw aligner;
-  aligner.setup_penalties(in.mat, in.mm, open, in.extend, strTo<int>(args[7]),
-                          strTo<int>(args[8]), strTo<int>(args[9]),
-                          strTo<int>(args[10]));
-  aligner.setup_read_reference(in.read_bit, in.read_bit, int(in.ref.size()),
-                               in.band);
-  uint32_t start = 1;
-  p = aligner.nw_path(path, in.ref_bit, start, 0, false, false, 65536,
-                      in.end_len);
-  std::cout << "Penalty = " << p << "\n";
-  print_path_bytes(path);
-  print_SW_path2(std::cout, path, in.ref, in.seq);
-}
-
-void local_section(const inspect_input_t &in, const args_t &args) {
-  std::string path;
-  uint32_t ref_start = 0, seq_start = 0;
-  std::cout << "Affine, Smith-Waterman\n";
-  int score = ro_affine_sw(path, ref_start, seq_start, in.ref, in.seq, in.band,
-                           strTo<int>(args[7]), strTo<int>(args[8]),
-                           strTo<int>(args[9]), strTo<int>(args[10]));
-  std::cout << "Score = " << score << "\n";
-  mm_gap_t mm_gap;
-  std::string cigar =
-      path2cigar_local(path, int(seq_start), int(in.seq.size()), mm_gap, true);
-  std::cout << "Cigar: " << cigar << "\n";
-  std::cout << "Mismatch:   " << mm_gap.num_mm << "\n";
-  std::cout << "Gap open:   " << mm_gap.num_gap_open << "\n";
-  std::cout << "Gap extend: " << mm_gap.num_gap_ext << "\n";
-  print_local_path(std::cout, path, ref_start, seq_start, in.ref, in.seq);
-}
-
-void mismatch_section(const inspect_input_t &in) {
-  std::cout << "Mismatch only alignment\n";
-  std::cerr << "Start alignment" << std::endl;
-  uint32_t loc = 1;
-  uint32_t end = uint32_t(in.ref.size() - in.seq.size());
-  int count =
-      mm_align_bit(in.read_bit, in.ref_bit, loc, end, int(in.seq.size()));
-  std::cout << "Mismatch: " << count << "\n";
-  std::cout << in.ref << "\n";
-  std::cout << std::string(loc - 1, ' ') << in.seq << "\n";
-}
-
-int all_sw_run(const args_t &args) {
-  inspect_input_t in;
-  if (!prepare(in, args))
-    return 3;
-  global_sections(in, args);
-  local_section(in, args);
-  if (in.seq.size() < in.ref.size())
-    mismatch_section(in);
-  std::cout << std::flush;
-  return 0;
-}
-
-int affine_nw_run(const args_t &args) {
-  inspect_input_t in;
-  if (!prepare(in, args))
-    return 3;
-  const char *titles[4] = {"No Anchor", "Left Anchor", "Right Anchor",
-                           "Both Anchor"};
-  int open = wrap((long long)(in.gap) + in.extend);
-  std::string path;
-  for (int i = 0; i < 4; ++i) {
-    std::cout << titles[i] << "\n";
-    int p = ro_affine(path, in.ref, in.seq, i == 1 || i == 3, i >= 2, in.band,
-                      in.mat, in.mm, open, in.extend, in.max_pen, in.end_len);
-    std::cout << "Score = " << p << "\n";
-    print_SW_path2(std::cout, path, in.ref, in.seq);
-  }
-  std::cout << std::flush;
-  std::cerr << "line_bit.size()" << in.read_bit.size() << "\n";
-  std::cerr << "genome.size()" << in.ref_bit.size() << "\n";
-  // The single-indel kernel adds match and mismatch in int; half the range
-  // each keeps that sum defined and changes nothing but absurd settings.
-  int mat = std::clamp(in.mat, INT_MIN / 2, INT_MAX / 2);
-  int mm = std::clamp(in.mm, INT_MIN / 2, INT_MAX / 2);
-  uint32_t n = uint32_t(in.read_bit.size());
-  for (uint32_t i = 0; i < 4; ++i) {
-    uint32_t start = 4 + i, end = n + 1 + i;
-    std::string cigar;
-    mm_gap_t mm_gap;
-    int diff = ordered_align(in.read_bit, in.ref_bit, start, end, -2, cigar,
-                             mm_gap, 500, mat, mm, open, in.extend);
-    std::cerr << "start_pos:  " << start << "\n";
-    std::cerr << "end_pos:  " << end << "\n";
-    std::cerr << "diff:       " << diff << "\n";
-    std::cerr << "cigar:      " << cigar << "\n";
-  }
-  std::cerr << std::flush;
-  return 0;
-}
-
 // Sequences come from the command line, so their matrices can be larger
 // than memory.
-int out_of_memory() {
+namespace {
+
+int probe_out_of_memory() {
   std::cout << std::flush;
   std::cerr << "ERROR: Not enough memory to align these sequences" << std::endl;
   return 1;
@@ -234,26 +39,15 @@ int out_of_memory() {
 
 } // namespace
 
-int all_sw(args_t args) {
-  if (args.size() != 12) {
-    all_sw_usage();
+int run_probe(const args_t &args, size_t nargs, void (*usage)(),
+              int (*run)(const args_t &)) {
+  if (args.size() != nargs) {
+    usage();
     return 3;
   }
   try {
-    return all_sw_run(args);
+    return run(args);
   } catch (const std::bad_alloc &) {
-    return out_of_memory();
-  }
-}
-
-int affine_nw(args_t args) {
-  if (args.size() != 8) {
-    affine_nw_usage();
-    return 3;
-  }
-  try {
-    return affine_nw_run(args);
-  } catch (const std::bad_alloc &) {
-    return out_of_memory();
+    return probe_out_of_memory();
   }
 }

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <iostream>
 
-#include "aligner/params.h"
+#include "aligner/setup/params.h"
 
 namespace {
 

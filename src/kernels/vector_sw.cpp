@@ -9,10 +9,8 @@
 
 namespace {
 
-const int PAD = 7;
 const int16_t NW_INF = 31000; // penalties at or above it are unreachable
 const int8_t SW_PAD = -1;
-const int8_t NW_PAD = -2; // blocked window position
 const int8_t READ_PAD = -2;
 
 inline int16_t sat16(long v) { return int16_t(std::clamp(v, -32768L, 32767L)); }
@@ -129,21 +127,21 @@ bool vector_sw::sw_vector_setup(int db_len, const bit_DNA_t &read1,
     return false;
   dblen = db_len > 0 ? db_len : 0;
   qrlen = int(read1.size());
-  grow(db, db_cap, dblen + 2 * PAD);
+  grow(db, db_cap, dblen + 2 * VSW_PAD);
   int qcap = qr_cap;
-  grow(qr, qcap, qrlen + 2 * PAD);
-  grow(qr_comp, qr_cap, qrlen + 2 * PAD);
+  grow(qr, qcap, qrlen + 2 * VSW_PAD);
+  grow(qr_comp, qr_cap, qrlen + 2 * VSW_PAD);
   ensure_rows(dblen);
-  std::memset(qr, READ_PAD, size_t(qrlen + 2 * PAD));
-  std::memset(qr_comp, READ_PAD, size_t(qrlen + 2 * PAD));
-  unpack_all(read1, qr + PAD);
-  unpack_all(read2, qr_comp + PAD);
+  std::memset(qr, READ_PAD, size_t(qrlen + 2 * VSW_PAD));
+  std::memset(qr_comp, READ_PAD, size_t(qrlen + 2 * VSW_PAD));
+  unpack_all(read1, qr + VSW_PAD);
+  unpack_all(read2, qr_comp + VSW_PAD);
   set_up = true;
   return true;
 }
 
 void vector_sw::ensure_rows(int lena) {
-  int n = lena + 2 * PAD + ROW_SLACK;
+  int n = lena + 2 * VSW_PAD + ROW_SLACK;
   if (nogap && b_gap && wrev && n <= rows_cap)
     return;
   int cap = rows_cap, cap2 = rows_cap;
@@ -170,20 +168,20 @@ int vector_sw::get_sw_score(const bit_DNA_t &genome, uint32_t loc,
                             bool strand) {
   if (!set_up)
     return -1;
-  std::memset(db, SW_PAD, PAD);
-  std::memset(db + PAD + dblen, SW_PAD, PAD);
-  unpack_window(genome, loc, dblen, db + PAD, SW_PAD);
-  return vect_sw_diff_gap(db, dblen, (strand ? qr_comp : qr) + PAD, qrlen);
+  std::memset(db, SW_PAD, VSW_PAD);
+  std::memset(db + VSW_PAD + dblen, SW_PAD, VSW_PAD);
+  unpack_window(genome, loc, dblen, db + VSW_PAD, SW_PAD);
+  return vect_sw_diff_gap(db, dblen, (strand ? qr_comp : qr) + VSW_PAD, qrlen);
 }
 
 int vector_sw::get_nw_score(const bit_DNA_t &genome, uint32_t loc, bool strand,
                             int max_pen) {
   if (!set_up)
     return -1;
-  std::memset(db, NW_PAD, PAD);
-  std::memset(db + PAD + dblen, NW_PAD, PAD);
-  unpack_window(genome, loc, dblen, db + PAD, NW_PAD);
-  return vect_nw_diff_gap(db, dblen, (strand ? qr_comp : qr) + PAD, qrlen,
+  std::memset(db, VSW_BLOCKED, VSW_PAD);
+  std::memset(db + VSW_PAD + dblen, VSW_BLOCKED, VSW_PAD);
+  unpack_window(genome, loc, dblen, db + VSW_PAD, VSW_BLOCKED);
+  return vect_nw_diff_gap(db, dblen, (strand ? qr_comp : qr) + VSW_PAD, qrlen,
                           max_pen);
 }
 
@@ -191,7 +189,7 @@ int vector_sw::get_nw_score(const bit_DNA_t &genome, uint32_t loc, bool strand,
 // load gives the eight lanes' codes of a step: lane k at step t holds
 // buffer index t + 7 - k.
 void vector_sw::reverse_window(const int8_t *seqA, int lena) {
-  const int n = lena + 2 * PAD;
+  const int n = lena + 2 * VSW_PAD;
   for (int x = 0; x < n; ++x)
     wrev[x] = seqA[n - 1 - x];
 }
@@ -199,14 +197,16 @@ void vector_sw::reverse_window(const int8_t *seqA, int lena) {
 namespace {
 
 inline __m128i window_lanes(const int16_t *wrev, int n, int t) {
-  return _mm_loadu_si128(reinterpret_cast<const __m128i *>(wrev + n - 8 - t));
+  return _mm_loadu_si128(
+      reinterpret_cast<const __m128i *>(wrev + n - VSW_LANES - t));
 }
 
 // Lane 0 of the value handed down from the previous strip (lanes 1 to 7 of
 // the load are masked off; the arrays carry slack for them).
 inline __m128i row_entry(const int16_t *row, int t, __m128i mask0) {
   return _mm_and_si128(
-      _mm_loadu_si128(reinterpret_cast<const __m128i *>(row + t + PAD)), mask0);
+      _mm_loadu_si128(reinterpret_cast<const __m128i *>(row + t + VSW_PAD)),
+      mask0);
 }
 
 } // namespace
@@ -221,7 +221,7 @@ int vector_sw::vect_sw_diff_gap(const int8_t *seqA, int lena,
   if (lena < 1 || lenb < 1)
     return 0;
   ensure_rows(lena);
-  const int n = lena + 2 * PAD;
+  const int n = lena + 2 * VSW_PAD;
   const int16_t f_start = sat16(-long(b_gap_open));
   std::fill(nogap, nogap + n + ROW_SLACK, int16_t(0));
   std::fill(b_gap, b_gap + n + ROW_SLACK, f_start);
@@ -236,13 +236,13 @@ int vector_sw::vect_sw_diff_gap(const int8_t *seqA, int lena,
   const __m128i b_open = splat(long(b_gap_open) + b_gap_ext);
   const __m128i e_start = splat(-long(a_gap_open));
   __m128i best = zero;
-  const int strips = (lenb + 7) / 8;
+  const int strips = (lenb + VSW_LANES - 1) / VSW_LANES;
   for (int s = 0; s < strips; ++s) {
-    const __m128i q = load_codes(seqB + 8 * s);
+    const __m128i q = load_codes(seqB + VSW_LANES * s);
     // Left of the window every cell holds H 0 and F at most -open.
     __m128i h = zero, f = _mm_set1_epi16(f_start);
     __m128i e = e_start, diag = zero;
-    for (int t = 0; t <= lena + 6; ++t) {
+    for (int t = 0; t <= lena + VSW_LANES - 2; ++t) {
       __m128i uh =
           _mm_or_si128(_mm_slli_si128(h, 2), row_entry(nogap, t, mask0));
       __m128i uf =
@@ -281,7 +281,7 @@ int vector_sw::vect_nw_diff_gap(const int8_t *seqA, int lena,
   if (lena < 1 || lenb < 1)
     return -1;
   ensure_rows(lena);
-  const int n = lena + 2 * PAD;
+  const int n = lena + 2 * VSW_PAD;
   std::fill(nogap, nogap + n + ROW_SLACK, int16_t(0));
   std::fill(b_gap, b_gap + n + ROW_SLACK, NW_INF);
   reverse_window(seqA, lena);
@@ -289,32 +289,33 @@ int vector_sw::vect_nw_diff_gap(const int8_t *seqA, int lena,
   const __m128i inf = _mm_set1_epi16(NW_INF);
   const __m128i mask0 = _mm_cvtsi32_si128(0xFFFF);
   const __m128i top = _mm_cvtsi32_si128(NW_INF); // lane 0 only
-  const __m128i blocked_code = _mm_set1_epi16(NW_PAD);
+  const __m128i blocked_code = _mm_set1_epi16(VSW_BLOCKED);
   const __m128i v_mis = splat(long(-mismatch) + match);
   const __m128i a_ext = splat(a_gap_ext);
   const __m128i a_open = splat(long(a_gap_open) + a_gap_ext);
   const __m128i b_ext = splat(long(b_gap_ext) + match);
   const __m128i b_open = splat(long(b_gap_open) + b_gap_ext + match);
   const __m128i lane_no = _mm_set_epi16(7, 6, 5, 4, 3, 2, 1, 0);
-  const int last = (lenb - 1) % 8;
-  const int strips = (lenb + 7) / 8;
+  const int last = (lenb - 1) % VSW_LANES;
+  const int strips = (lenb + VSW_LANES - 1) / VSW_LANES;
   for (int s = 0; s < strips; ++s) {
-    const __m128i q = load_codes(seqB + 8 * s);
+    const __m128i q = load_codes(seqB + VSW_LANES * s);
     __m128i left = inf;
-    for (int k = 0; k < 8; ++k)
-      left = _mm_insert_epi16_2(left, inserted_prefix(*this, 8L * s + k), k);
+    for (int k = 0; k < VSW_LANES; ++k)
+      left = _mm_insert_epi16_2(
+          left, inserted_prefix(*this, long(VSW_LANES) * s + k), k);
     // The first read base cannot follow a free stretch of window as an
     // insertion: above the read, F sees an unreachable H.
     const __m128i f_top = s == 0 ? top : _mm_setzero_si128();
     const bool final_strip = s == strips - 1;
-    const int t_end = final_strip ? lena + last - 1 : lena + 6;
+    const int t_end = final_strip ? lena + last - 1 : lena + VSW_LANES - 2;
     __m128i h = inf, f = inf, e = inf, diag = inf, mins = inf;
     for (int t = 0; t <= t_end; ++t) {
       __m128i uh =
           _mm_or_si128(_mm_slli_si128(h, 2), row_entry(nogap, t, mask0));
       __m128i uf =
           _mm_or_si128(_mm_slli_si128(f, 2), row_entry(b_gap, t, mask0));
-      if (t < 8) {
+      if (t < VSW_LANES) {
         __m128i here = _mm_cmpeq_epi16(lane_no, _mm_set1_epi16(int16_t(t)));
         diag = _mm_or_si128(_mm_and_si128(here, left),
                             _mm_andnot_si128(here, diag));
@@ -340,7 +341,7 @@ int vector_sw::vect_nw_diff_gap(const int8_t *seqA, int lena,
     // Entries past the last written one stand for positions right of the
     // window: unreachable from here on.
     if (s == 0)
-      std::fill(nogap + lena + PAD, nogap + n + ROW_SLACK, NW_INF);
+      std::fill(nogap + lena + VSW_PAD, nogap + n + ROW_SLACK, NW_INF);
     int row_min = _mm_extract_epi16_2(mins, last);
     if (final_strip)
       return row_min <= min_diff && row_min < NW_INF ? row_min : -1;

@@ -4,6 +4,14 @@
 
 #include "common/bit_dna.h"
 
+// Lanes of one SSE2 vector: the read positions of one strip.
+const int VSW_LANES = 8;
+// Pad bytes on each side of a window or read buffer.
+const int VSW_PAD = VSW_LANES - 1;
+// Window code of a blocked position: no column of a global alignment may
+// use it.
+const int8_t VSW_BLOCKED = -2;
+
 // Score-only alignment of a read against genome windows with SSE2 vectors
 // of eight signed 16-bit lanes, used to screen many windows before the
 // exact aligners of sw_nw run on the survivors.

@@ -15,6 +15,10 @@
 #include "simulate/sim_genome.h"
 #include "simulate/truth_name.h"
 
+// The template-length draw (a sum of 48 uniforms, centred and halved) never
+// lies further than this many standard deviations from the mean.
+static const double TEMPLATE_SPREAD_SDS = 12.0;
+
 static void pair_reads_usage() {
   std::cerr
       << "Usage: " << PROG_NAME
@@ -164,7 +168,7 @@ static bool check_pair_genome(const pair_reads_params_t &params,
               << " is too long for every sequence of the genome" << std::endl;
     return false;
   }
-  double spread = 12.0 * std::fabs(params.sd_template_len);
+  double spread = TEMPLATE_SPREAD_SDS * std::fabs(params.sd_template_len);
   double lo = std::round(params.avg_template_len - spread);
   double hi = std::round(params.avg_template_len + spread);
   if (!(hi >= max_len && lo <= longest)) {

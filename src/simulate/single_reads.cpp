@@ -30,7 +30,11 @@ static void single_reads_usage() {
 }
 
 // Error probability of a homopolymer run of length 1, 2, 3, 4, 5 or more.
-static const double ion_error[6] = {0.0, 0.0, 0.001, 0.007, 0.018, 0.025};
+// Ion-torrent error rate after a run of n equal bases, n capped at
+// ION_MAX_RUN.
+static const int ION_MAX_RUN = 5;
+static const double ion_error[ION_MAX_RUN + 1] = {0.0,   0.0,   0.001,
+                                                  0.007, 0.018, 0.025};
 
 std::string apply_homopolymer_errors(const std::string &window,
                                      MT_random &gen) {
@@ -46,7 +50,8 @@ std::string apply_homopolymer_errors(const std::string &window,
       ++prev_len;
       continue;
     }
-    if (!gen.genrand_bern(ion_error[std::min<int64_t>(prev_len, 5)])) {
+    if (!gen.genrand_bern(
+            ion_error[std::min<int64_t>(prev_len, ION_MAX_RUN)])) {
       out += base;
     } else if (!gen.genrand_bern(0.5)) {
       out += prev_char;

@@ -1,31 +1,23 @@
-// fastq_filter and fq_len_filter: split reads (or pairs, decided together)
-// into pass and reject files.
+// The engine of fastq_filter and fq_len_filter: split reads (or pairs,
+// decided together) into pass and reject files.
 #include "tools/read_filters.h"
 
 #include <iostream>
 #include <memory>
 
-#include "commands.h"
-#include "common/constants.h"
-#include "common/strings.h"
+#include "common/quality.h"
 #include "tools/tool_io.h"
 
-namespace {
-
-const char *const PREFIX_LINE = "    output_prefix  -- Output will be "
-                                "output_prefix.fq or "
-                                "output_prefix_1.fq,output_prefix_2.fq\n";
-const char *const INPUT_LINES =
+const char *const FILTER_PREFIX_LINE =
+    "    output_prefix  -- Output will be "
+    "output_prefix.fq or "
+    "output_prefix_1.fq,output_prefix_2.fq\n";
+const char *const FILTER_INPUT_LINES =
     "    first_pair     -- First pair or single-end FASTQ file\n"
     "    second_pair    -- Second pair of FASTQ file [optional]\n"
     "For paired-end reads only one end needs to satisfy this criteria";
 
-struct filter_rule_t {
-  bool by_quality = true;
-  int phred_score = 0;
-  double percent = 0;
-  int min_len = 0;
-};
+namespace {
 
 bool pair_passes(const filter_rule_t &rule, const fast_t *recs, int n) {
   if (rule.by_quality) {
@@ -84,6 +76,8 @@ int split_reads(const filter_rule_t &rule, std::unique_ptr<fast> *readers,
   return out_close_all(outs) ? 0 : 1;
 }
 
+} // namespace
+
 int run_filter(const filter_rule_t &rule, const std::string &prefix,
                const std::vector<std::string> &inputs) {
   const int n = int(inputs.size());
@@ -106,66 +100,18 @@ int run_filter(const filter_rule_t &rule, const std::string &prefix,
   return split_reads(rule, readers, n, outs);
 }
 
-} // namespace
-
 bool quality_end_passes(const std::string &qual, int phred_score,
                         double percent) {
   if (qual.empty())
     return percent <= 0;
   int64_t good = 0;
   for (char c : qual)
-    if (int(static_cast<unsigned char>(c)) - 33 >= phred_score)
+    if (int(static_cast<unsigned char>(c)) - qual::PHRED33_OFFSET >=
+        phred_score)
       good++;
   return double(good) * 100.0 / double(qual.size()) >= percent;
 }
 
 bool length_end_passes(const std::string &seq, int min_len) {
   return int64_t(seq.size()) >= int64_t(min_len);
-}
-
-int fastq_filter(args_t args) {
-  if (args.size() != 4 && args.size() != 5) {
-    std::cerr << "Usage: " << PROG_NAME
-              << " fastq_filter <phred_score> <percent> <output_prefix> "
-                 "<first_pair> [<second_pair>]\n"
-              << "    phred_score    -- Phred score (reads must be Sanger "
-                 "quals)\n"
-              << "    percent        -- Percent of bases with the specified "
-                 "phred score\n"
-              << PREFIX_LINE << INPUT_LINES << std::endl;
-    return 3;
-  }
-  filter_rule_t rule;
-  rule.phred_score = strTo<int>(args[0]);
-  if (rule.phred_score < 0) {
-    std::cerr << "Error: Invalid Phred score: " << rule.phred_score
-              << std::endl;
-    return 3;
-  }
-  rule.percent = strTo<double>(args[1]);
-  if (rule.percent < 0 || rule.percent > 100) {
-    std::cerr << "Error: Invalid percent: " << rule.percent << std::endl;
-    return 3;
-  }
-  return run_filter(rule, args[2], {args.begin() + 3, args.end()});
-}
-
-int fq_len_filter(args_t args) {
-  if (args.size() != 3 && args.size() != 4) {
-    std::cerr << "Usage: " << PROG_NAME
-              << " fq_len_filter <min_len> <output_prefix> <first_pair> "
-                 "[<second_pair>]\n"
-              << "    min_len        -- Pairs with one end shorter than this "
-                 "will be removed\n"
-              << PREFIX_LINE << INPUT_LINES << std::endl;
-    return 3;
-  }
-  filter_rule_t rule;
-  rule.by_quality = false;
-  rule.min_len = strTo<int>(args[0]);
-  if (rule.min_len < 0) {
-    std::cerr << "Error: Invalid min_len: " << rule.min_len << std::endl;
-    return 3;
-  }
-  return run_filter(rule, args[1], {args.begin() + 2, args.end()});
 }

@@ -9,11 +9,12 @@
 #include <utility>
 #include <vector>
 
-#include "aligner/chrom_span.h"
-#include "aligner/index_types.h"
-#include "aligner/params.h"
-#include "aligner/pen_tester.h"
-#include "aligner/search.h"
+#include "aligner/search/search.h"
+#include "aligner/setup/2_pen_tester.h"
+#include "aligner/setup/chrom_span.h"
+#include "aligner/setup/index_types.h"
+#include "aligner/setup/params.h"
+#include "aligner/setup/ref_table.h"
 #include "common/bit_dna.h"
 #include "common/mt_random.h"
 #include "index/index_format.h"
@@ -34,7 +35,7 @@ struct tiny_index_t {
   tiny_index_t() = default;
   tiny_index_t(const tiny_index_t &) = delete;
   ~tiny_index_t() {
-    delete p.chrom_ends;
+    delete p.refs;
     delete[] table;
   }
 
@@ -66,7 +67,7 @@ struct tiny_index_t {
     p.genome_start = &genome_start;
     p.start_genome = &start_genome;
     p.mm_table = table;
-    build_chrom_ends(&p);
+    build_refs(&p);
   }
 
   // The loader's grouping: one bucket per run of keys with equal top bits.

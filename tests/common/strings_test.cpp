@@ -86,18 +86,6 @@ TEST(Strings, NumberText) {
   EXPECT_DOUBLE_EQ(strTo<double>("2.5e3x"), 2500.0);
 }
 
-TEST(Strings, ShellHelpers) {
-  EXPECT_TRUE(program_exists("sh"));
-  EXPECT_FALSE(program_exists("no-such-program-xyz-123"));
-  std::string dir =
-      testing::TempDir() + "venkari_listdir_" + std::to_string(::getpid());
-  ASSERT_TRUE(mkdir(dir));
-  EXPECT_FALSE(mkdir(dir));
-  std::system(("touch " + dir + "/b " + dir + "/a").c_str());
-  EXPECT_EQ(list_dir(dir), (words{"a", "b"}));
-  std::system(("rm -rf " + dir).c_str());
-}
-
 TEST(Timer, ElapsedTime) {
   ro_timer t;
   EXPECT_GE(t.elapsed_time(), 0.0);

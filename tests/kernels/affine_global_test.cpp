@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "aligner/params.h"
+#include "aligner/setup/params.h"
 #include "kernel_test_util.h"
 #include "kernels/path.h"
 #include "kernels/sw_nw.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "aligner/params.h"
+#include "aligner/setup/params.h"
 #include "kernels/coverage.h"
 
 namespace {

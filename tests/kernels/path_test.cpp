@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "aligner/params.h"
+#include "aligner/setup/params.h"
 #include "kernels/path.h"
 
 namespace {

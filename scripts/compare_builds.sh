@@ -1,0 +1,280 @@
+#!/usr/bin/env bash
+# Runs a fixed set of commands with two builds of the program on small inputs
+# made here, and compares what each run gives: standard output, standard
+# error (less the timing lines, which vary from run to run), the exit status
+# and every file the run writes. Gzip files (the index) are compared after
+# decompression, so a change of compression alone is not a difference.
+# Prints one line per case and a summary; exits 1 on any difference.
+# Usage: scripts/compare_builds.sh OLD_BIN NEW_BIN
+# KEEP=1 leaves the scratch directory in place and names it.
+set -u
+if [ $# -ne 2 ]; then
+  echo "Usage: $0 OLD_BIN NEW_BIN" >&2
+  exit 2
+fi
+root=$(cd "$(dirname "$0")/.." && pwd)
+OLD=$(readlink -f "$1")
+NEW=$(readlink -f "$2")
+for b in "$OLD" "$NEW"; do
+  [ -x "$b" ] || { echo "not an executable: $b" >&2; exit 2; }
+done
+export LC_ALL=C
+WORK=$(mktemp -d)
+if [ "${KEEP:-0}" = 1 ]; then
+  echo "scratch: $WORK" >&2
+else
+  trap 'rm -rf "$WORK"' EXIT
+fi
+IN=$WORK/in
+mkdir -p "$IN" "$WORK/cases"
+SAME=0
+DIFFS=0
+DIFF_NAMES=()
+TIMING='^Total (index loading|alignment) time: '
+
+# One side of a case: runs BIN with ARGS in DIR, standard input from STDIN
+# (or /dev/null); keeps stdout, filtered stderr and the status beside DIR.
+run_side() {
+  local bin=$1 dir=$2 stdin=$3
+  shift 3
+  mkdir -p "$dir"
+  (cd "$dir" && "$bin" "$@" <"$stdin" >"$dir.out" 2>"$dir.err.raw")
+  echo $? >"$dir.status"
+  grep -Ev "$TIMING" "$dir.err.raw" >"$dir.err"
+}
+
+# Content of a written file for comparison: gzip files decompressed.
+file_text() {
+  if [ "$(head -c 2 "$1" | od -An -tx1 | tr -d ' ')" = 1f8b ]; then
+    gzip -dc "$1"
+  else
+    cat "$1"
+  fi
+}
+
+# Compares the two sides of case NAME; prints one line.
+compare_sides() {
+  local name=$1 c=$WORK/cases/$1 what=()
+  cmp -s "$c/old.status" "$c/new.status" ||
+    what+=("status $(cat "$c/old.status")/$(cat "$c/new.status")")
+  cmp -s "$c/old.out" "$c/new.out" || what+=(stdout)
+  cmp -s "$c/old.err" "$c/new.err" || what+=(stderr)
+  local lo ln
+  lo=$(cd "$c/old" && find . -type f | sort)
+  ln=$(cd "$c/new" && find . -type f | sort)
+  if [ "$lo" != "$ln" ]; then
+    what+=("written files differ: [$(echo $lo)] / [$(echo $ln)]")
+  else
+    local f
+    for f in $lo; do
+      cmp -s <(file_text "$c/old/$f") <(file_text "$c/new/$f") ||
+        what+=("file ${f#./}")
+    done
+  fi
+  if [ ${#what[@]} -eq 0 ]; then
+    SAME=$((SAME + 1))
+    printf 'same  %s\n' "$name"
+  else
+    DIFFS=$((DIFFS + 1))
+    DIFF_NAMES+=("$name")
+    printf 'DIFF  %s: %s\n' "$name" "$(IFS=,; echo "${what[*]}")"
+  fi
+}
+
+# case NAME ARGS...: runs both builds (at the same time) and compares.
+# With STDIN=FILE set, standard input comes from FILE; with PREP set, that
+# shell text runs first in each side's directory.
+case_() {
+  local name=$1
+  shift
+  local c=$WORK/cases/$name
+  mkdir -p "$c/old" "$c/new"
+  if [ -n "${PREP:-}" ]; then
+    (cd "$c/old" && eval "$PREP")
+    (cd "$c/new" && eval "$PREP")
+  fi
+  run_side "$OLD" "$c/old" "${STDIN:-/dev/null}" "$@" &
+  run_side "$NEW" "$c/new" "${STDIN:-/dev/null}" "$@" &
+  wait
+  compare_sides "$name"
+}
+
+# Path of a file the old side of case NAME wrote (stdout when FILE is
+# "out"): later cases read it as a fixed input.
+from_old() {
+  if [ "$2" = out ]; then echo "$WORK/cases/$1/old.out"; else echo "$WORK/cases/$1/old/$2"; fi
+}
+
+# ---- inputs ----------------------------------------------------------------
+gzip -dc "$root/data/lambda.fa.gz" >"$IN/lambda.fa"
+# Three E. coli pieces of different lengths, one with a run of N, and a
+# sequence of 3 bases: several sequences exercise the sequence bounds.
+gzip -dc "$root/data/ecoli536.fa.gz" | awk '
+  !/^>/ { s = s $0; if (length(s) > 160000) exit }
+  END {
+    print ">chrA first piece"; seq(substr(s, 1, 70000))
+    b = substr(s, 70001, 50000)
+    print ">chrB"; seq(substr(b, 1, 20000) "NNNNNNNNNNNNNNNNNNNN" substr(b, 20021))
+    print ">chrC"; seq(substr(s, 120001, 40000))
+    print ">tiny"; print "ACG"
+  }
+  function seq(x,   i) { for (i = 1; i <= length(x); i += 70) print substr(x, i, 70) }
+' >"$IN/multi.fa"
+printf '>one\nACGTACGTTTGACCA\nGGTACANNNACGT\n>two\n\n>three\nTTTT\n' >"$IN/small.fa"
+printf 'ACGTTGCAAGGCTTAGCATCGATCG\n\nTTGACCGATGCA N\nacgtacgt\n' >"$IN/raw.txt"
+printf '@r1\nACGT\n+\nIIII\n' >"$IN/one.fq"
+printf '>r1\nACGTACGT\n' >"$IN/one.fa"
+
+# ---- index (all modes) ------------------------------------------------------
+case_ index_lambda_default index "$IN/lambda.fa" 14 lambda.tidx
+for m in 0 1 2 3 4; do
+  case_ index_multi_I$m index -I "$m" "$IN/multi.fa" 16 multi.tidx
+done
+case_ index_small_I0 index -I 0 "$IN/small.fa" 10 small.tidx
+case_ index_small_I3 index -I 3 "$IN/small.fa" 10 small.tidx
+for m in 0 1 2 3 4; do cp "$(from_old index_multi_I$m multi.tidx)" "$IN/multi$m.tidx"; done
+cp "$(from_old index_lambda_default lambda.tidx)" "$IN/lambda.tidx"
+IDX=$IN/multi1.tidx
+
+# ---- simulators ---------------------------------------------------------------
+case_ random_genome random_genome "$IN/multi.fa" 0.1 0.01 1 mut
+case_ random_genome_lambda random_genome "$IN/lambda.fa" 0.5 0.05 2 lmut
+cp "$(from_old random_genome mut.fa)" "$IN/mut.fa"
+cp "$(from_old random_genome mut.fa.map)" "$IN/mut.fa.map"
+cp "$(from_old random_genome mut.edits)" "$IN/mut.edits"
+case_ single_reads single_reads "$IN/mut.fa" 100 1500 2 1
+case_ single_reads_ion single_reads -i "$IN/mut.fa" 80 300 1 5
+case_ single_reads_short single_reads "$IN/multi.fa" 36 300 3 0
+case_ gap_reads_del gap_reads "$IN/multi.fa" 100 300 1 1 3
+case_ gap_reads_ins gap_reads "$IN/multi.fa" 100 300 1 2 -2
+case_ gap_reads_ion_refused gap_reads -i "$IN/multi.fa" 70 200 1 1 5
+case_ pair_reads pair_reads "$IN/mut.fa" 100 90 800 1 300 30 2 pairs
+case_ pair_reads_long pair_reads "$IN/multi.fa" 150 150 300 2 500 80 0 lpairs
+cp "$(from_old single_reads out)" "$IN/reads.fq"
+cp "$(from_old gap_reads_del out)" "$IN/gap_del.fq"
+cp "$(from_old gap_reads_ins out)" "$IN/gap_ins.fq"
+cp "$(from_old single_reads_short out)" "$IN/short.fq"
+cp "$(from_old pair_reads pairs_1.fq)" "$IN/pairs_1.fq"
+cp "$(from_old pair_reads pairs_2.fq)" "$IN/pairs_2.fq"
+cp "$(from_old pair_reads_long lpairs_1.fq)" "$IN/lpairs_1.fq"
+cp "$(from_old pair_reads_long lpairs_2.fq)" "$IN/lpairs_2.fq"
+head -n 400 "$IN/reads.fq" | awk 'NR % 4 == 1 { print ">" substr($0, 2) } NR % 4 == 2' >"$IN/reads.fa"
+gzip -c "$IN/pairs_1.fq" >"$IN/pairs_1.fq.gz"
+
+# ---- align --------------------------------------------------------------------
+case_ align_single align "$IDX" -1 "$IN/reads.fq"
+case_ align_single_p1 align "$IDX" -1 "$IN/reads.fq" -p 1
+case_ align_lambda align "$IN/lambda.tidx" -1 "$IN/reads.fq"
+for m in 0 2 3 4; do
+  case_ align_single_I$m align "$IN/multi$m.tidx" -1 "$IN/reads.fq"
+done
+case_ align_fasta align "$IDX" -1 "$IN/reads.fa"
+case_ align_short align "$IDX" -1 "$IN/short.fq" -l 30
+case_ align_ungapped align "$IDX" -1 "$IN/reads.fq" -u
+case_ align_fast align "$IDX" -1 "$IN/reads.fq" -f
+case_ align_accurate align "$IDX" -1 "$IN/gap_del.fq" -a
+case_ align_gapped_del align "$IDX" -1 "$IN/gap_del.fq"
+case_ align_gapped_ins align "$IDX" -1 "$IN/gap_ins.fq" -o 2 -e 20
+case_ align_gapped_I3 align "$IN/multi3.tidx" -1 "$IN/gap_del.fq"
+case_ align_novo align "$IDX" -1 "$IN/gap_del.fq" --novo
+case_ align_all_hits align "$IDX" -1 "$IN/reads.fq" --all_hits -n 5
+case_ align_tags align "$IDX" -1 "$IN/reads.fq" --rg grp --pl ILLUMINA --pu u1 --lb lib --sm s1 --cn c1 --ds d1 --pg -b 4
+case_ align_trim_r align "$IDX" -1 "$IN/reads.fq" --trim 20 -r 4 -h 3
+case_ align_hybrid align "$IDX" -1 "$IN/gap_del.fq" -y side -g 1
+case_ align_hybrid_assemble align "$IDX" -1 "$IN/gap_ins.fq" -y side --assemble
+case_ align_paired align "$IDX" -1 "$IN/pairs_1.fq" -2 "$IN/pairs_2.fq"
+case_ align_paired_p1 align "$IDX" -1 "$IN/pairs_1.fq.gz" -2 "$IN/pairs_2.fq" -p 1
+case_ align_paired_long align "$IDX" -1 "$IN/lpairs_1.fq" -2 "$IN/lpairs_2.fq" -i 800 -m 500
+case_ align_paired_nosw align "$IDX" -1 "$IN/pairs_1.fq" -2 "$IN/pairs_2.fq" -s -d 60 -c 80 --sec_num 10
+case_ align_paired_tight align "$IDX" -1 "$IN/lpairs_1.fq" -2 "$IN/lpairs_2.fq" -i 300
+case_ align_paired_hybrid align "$IDX" -1 "$IN/pairs_1.fq" -2 "$IN/pairs_2.fq" -y pside
+case_ align_paired_novo_hits align "$IDX" -1 "$IN/pairs_1.fq" -2 "$IN/pairs_2.fq" --novo --all_hits
+case_ align_mates_swapped align "$IDX" -1 "$IN/pairs_2.fq" -2 "$IN/pairs_1.fq" -u
+case_ align_penalties align "$IDX" -1 "$IN/gap_del.fq" --nw_mat 4 --nw_sub 12 --nw_gap 30 --nw_ext 3 --sw_mat 4 --sw_sub 12 --sw_gap 30 --sw_ext 3 --max_occ 500 --max_occ_nw 200 --look_ahead 3 --kmer_pen 2 --look_ahead_nw 3 --kmer_pen_nw 2
+
+# ---- checkers -----------------------------------------------------------------
+sort_sam() { awk '!/^@/' "$1" | sort -k1,1 -s >"$2"; }
+sort_sam "$(from_old align_single out)" "$IN/single.sorted.sam"
+sort_sam "$(from_old align_paired out)" "$IN/pairs.sorted.sam"
+sort_sam "$(from_old align_gapped_del out)" "$IN/gap.sorted.sam"
+case_ check_single check_single "$IN/mut.fa.map" "$IN/single.sorted.sam" 5 1500 20 cs
+case_ check_single_nomap check_single "$IN/gap.sorted.sam" 5 300 0 csn
+case_ check_pair check_pair "$IN/mut.fa.map" "$IN/pairs.sorted.sam" 5 800 20 50 cp
+case_ check_pair_nomap check_pair "$IN/pairs.sorted.sam" 10 800 0 100 cpn
+# Calls made from the truth: every third edit moved or dropped, some
+# qualities under the limit.
+awk 'BEGIN { OFS = "\t"; print "##fileformat=VCFv4.1"; print "#CHROM\tPOS\tID\tREF\tALT\tQUAL" }
+  NF < 4 { next }
+  { n++; pos = $2 + (n % 3 == 0 ? 3 : 0); q = (n % 5 == 0) ? 5 : 50 }
+  $3 == "SNP" && n % 7 != 0 { print $1, pos, ".", $4, $5, q }
+  $3 == "DEL" { print $1, pos - 1, ".", "A" $4, "A", q }
+  $3 == "INS" { print $1, pos, ".", "A", "A" $5, q }
+' "$IN/mut.edits" >"$IN/calls.vcf"
+case_ check_edits check_edits "$IN/mut.edits" "$IN/calls.vcf" 0 5 2 10 ce
+case_ check_edits_wide check_edits "$IN/mut.edits" "$IN/calls.vcf" 3 0 10 0 cew
+
+# ---- file tools -----------------------------------------------------------------
+case_ sample_reads sample_reads 100 s "$IN/reads.fq"
+case_ sample_reads_pair sample_reads 50 sp "$IN/pairs_1.fq" "$IN/pairs_2.fq"
+case_ sample_reads_fasta sample_reads 20 sf "$IN/reads.fa"
+case_ fastq_filter fastq_filter 20 80 ff "$IN/reads.fq"
+case_ fastq_filter_pair fastq_filter 30 95 ffp "$IN/pairs_1.fq" "$IN/pairs_2.fq"
+case_ fq_len_filter fq_len_filter 95 fl "$IN/gap_ins.fq"
+case_ fq_len_filter_pair fq_len_filter 100 flp "$IN/pairs_1.fq" "$IN/pairs_2.fq"
+case_ fastq_trim fastq_trim 30 25 "$IN/reads.fq"
+case_ qual_convert_S_I qual_convert S I "$IN/reads.fq"
+case_ qual_convert_S_X_refused qual_convert S X "$IN/reads.fq"
+cp "$(from_old qual_convert_S_I out)" "$IN/reads_ill.fq"
+case_ qual_convert_I_X qual_convert I X "$IN/reads_ill.fq"
+case_ qual_convert_I_S qual_convert I S "$IN/reads_ill.fq"
+case_ qual_convert_X_S qual_convert X S "$IN/reads_ill.fq"
+case_ align_qual_ill13 align "$IDX" -1 "$IN/reads_ill.fq" --qual ill_13
+case_ fastq_stats fastq_stats "$IN/gap_ins.fq"
+case_ subseq subseq "$IN/lambda.fa" 100 777
+case_ raw2fasta raw2fasta "$IN/raw.txt"
+case_ merge_sam merge_sam "$(from_old align_single out)" "$(from_old align_gapped_del out)"
+
+# ---- inspection words ---------------------------------------------------------
+case_ check_idx check_idx ACGTTGCAAGGCTTAGCATCGATCGGGATTACANNTTG 12
+case_ index_depth index_depth "$IN/small.fa" 4
+case_ index_depth_lambda index_depth "$IN/lambda.fa" 14
+REF=ACGTTGCAAGGCTTAGCATCGATCGGGATTACATTGACCGATGCAAGT
+READ=GCAAGGCTTAGCATCGTCGGGATTACATTGACCGAAGC
+case_ all_sw all_sw "$REF" "$READ" 10 5 15 40 2 5 15 40 2 5
+case_ all_sw_ins all_sw "$REF" GCAAGGCTTAGCTTTATCGATCGGGATTACATTG 5 5 15 40 2 5 15 40 2 3
+case_ affine_nw affine_nw "$REF" "$READ" 10 5 15 40 2 5
+case_ affine_nw_band affine_nw "$REF" "$READ" 0 5 15 40 2 0
+
+# ---- usage texts and error exits --------------------------------------------
+case_ no_word
+case_ unknown_word no_such_command a b
+for w in gap_reads pair_reads single_reads random_genome check_single \
+  check_pair check_edits raw2fasta affine_nw all_sw index align check_idx \
+  subseq qual_convert fastq_trim merge_sam sample_reads fastq_filter \
+  fq_len_filter fastq_stats index_depth; do
+  case_ usage_$w "$w"
+done
+case_ err_align_no_index align "$IN/none.tidx" -1 "$IN/reads.fq"
+case_ err_align_threads align "$IDX" -1 "$IN/reads.fq" -p 300
+case_ err_align_qual align "$IDX" -1 "$IN/reads.fq" --qual bogus
+case_ err_align_no_reads align "$IDX" -1 "$IN/none.fq"
+case_ err_align_not_index align "$IN/lambda.fa" -1 "$IN/reads.fq"
+case_ err_index_mode index -I 7 "$IN/lambda.fa" 14 x.tidx
+case_ err_index_k index "$IN/lambda.fa" 40 x.tidx
+case_ err_index_missing index "$IN/none.fa" 14 x.tidx
+case_ err_sim_len single_reads "$IN/multi.fa" 0 10 1 1
+case_ err_pair_template pair_reads "$IN/small.fa" 50 50 10 1 60 5 0 bad
+case_ err_check_edits check_edits "$IN/mut.edits" "$IN/calls.vcf" -1 5 2 10 x
+case_ err_filter_fasta fastq_filter 20 50 x "$IN/one.fa"
+case_ err_qual_convert qual_convert S Q "$IN/reads.fq"
+case_ err_subseq_range subseq "$IN/lambda.fa" 500 100
+case_ err_sample_too_many sample_reads 10 x "$IN/one.fq"
+case_ err_trim_missing fastq_trim 30 20 "$IN/none.fq"
+PREP='mkdir out.fq' case_ err_unwritable fastq_filter 20 50 out "$IN/reads.fq"
+
+echo "$SAME same, $DIFFS different"
+if [ "$DIFFS" -gt 0 ]; then
+  echo "different: ${DIFF_NAMES[*]}"
+  exit 1
+fi
+exit 0

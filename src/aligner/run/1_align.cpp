@@ -1,0 +1,103 @@
+#include <iostream>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "aligner/run/2_align_run.h"
+#include "aligner/run/out_buffer.h"
+#include "aligner/setup/1_align_options.h"
+#include "aligner/setup/3_index_load.h"
+#include "aligner/setup/4_sam_header.h"
+#include "aligner/setup/chrom_span.h"
+#include "aligner/setup/gz_input.h"
+#include "aligner/setup/params.h"
+#include "aligner/setup/ref_table.h"
+#include "commands.h"
+#include "common/bit_dna.h"
+#include "common/fast.h"
+#include "common/timer.h"
+
+namespace {
+
+// Result text is collected and written out in blocks of this size.
+const size_t STDOUT_BLOCK = 100 << 20;
+
+uint64_t file_size(const std::string &name) {
+  struct stat st;
+  if (stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    return 0;
+  return static_cast<uint64_t>(st.st_size);
+}
+
+int open_read_files(tolve_params_t *p, const std::string files[2]) {
+  for (int r = 0; r < p->num_fragment; r++) {
+    if (files[r].empty())
+      continue;
+    if (!p->reads_file[r]->open(files[r])) {
+      std::cerr << "Could not open reads file: " << files[r] << std::endl;
+      return 1;
+    }
+  }
+  return 0;
+}
+
+int load_index(tolve_params_t *p, gz_input_t &in, const std::string &name,
+               const std::vector<std::string> &words) {
+  ro_timer timer;
+  int s = load_index_genome(in, p);
+  if (s)
+    return s;
+  if (!p->NOVO_MODE)
+    out_buffer_write(*p->std_out, sam_header(p, words));
+  if ((s = load_index_table(in, p, file_size(name))))
+    return s;
+  build_refs(p);
+  gz_input_close(in);
+  std::cerr << "Total index loading time: " << timer.elapsed_time() << "s."
+            << std::endl;
+  return 0;
+}
+
+int run_align(tolve_params_t *p, std::vector<std::string> &args) {
+  if (args.empty()) {
+    std::cerr << align_usage(p) << std::flush;
+    return 3;
+  }
+  p->mm_table = gen_mm_table();
+  p->std_out = new out_buffer_t();
+  out_buffer_init(*p->std_out, STDOUT_BLOCK, 1);
+  const std::string index_name = args[0];
+  args.erase(args.begin());
+  std::string read_files[2];
+  int s = read_align_options(p, args, read_files);
+  if (s)
+    return s;
+  gz_input_t in;
+  if (!gz_input_open(in, index_name.c_str())) {
+    std::cerr << "Could not open hash file: " << index_name << std::endl;
+    return 1;
+  }
+  if ((s = open_read_files(p, read_files)) ||
+      (s = load_index(p, in, index_name, args))) {
+    gz_input_close(in);
+    return s;
+  }
+  return align_run(p);
+}
+
+} // namespace
+
+int align(args_t args) {
+  tolve_params_t *p = new tolve_params_t();
+  int status = run_align(p, args);
+  if (p->std_out && !out_buffer_flush(*p->std_out)) {
+    std::cerr << "ERROR: Could not write to standard output" << std::endl;
+    status = 1;
+  }
+  bool ended = status == 0;
+  release_params(p);
+  delete p;
+  if (ended)
+    std::cerr << "Alignment complete! " << std::endl;
+  return status;
+}

@@ -1,0 +1,59 @@
+#include "aligner/run/out_buffer.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+void write_all(out_buffer_t &b, const char *p, size_t n) {
+  while (n > 0 && !b.failed) {
+    ssize_t w = ::write(b.fd, p, n);
+    if (w < 0 && errno == EINTR)
+      continue;
+    if (w <= 0) {
+      b.failed = true;
+      return;
+    }
+    p += w;
+    n -= static_cast<size_t>(w);
+  }
+}
+
+} // namespace
+
+void out_buffer_init(out_buffer_t &b, size_t capacity, int fd) {
+  b.data.clear();
+  b.used = 0;
+  b.capacity = capacity;
+  b.fd = fd;
+  b.failed = false;
+}
+
+// The block grows on demand up to its capacity, so short runs do not take
+// the whole block.
+void out_buffer_write(out_buffer_t &b, const char *text, size_t n) {
+  if (n == 0)
+    return;
+  if (b.used + n > b.capacity) {
+    out_buffer_flush(b);
+    if (n > b.capacity) {
+      write_all(b, text, n);
+      return;
+    }
+  }
+  if (b.used + n > b.data.size()) {
+    size_t grow = b.data.size() ? b.data.size() * 2 : 1 << 16;
+    while (grow < b.used + n)
+      grow *= 2;
+    b.data.resize(grow < b.capacity ? grow : b.capacity);
+  }
+  std::memcpy(b.data.data() + b.used, text, n);
+  b.used += n;
+}
+
+bool out_buffer_flush(out_buffer_t &b) {
+  write_all(b, b.data.data(), b.used);
+  b.used = 0;
+  return !b.failed;
+}

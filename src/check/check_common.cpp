@@ -1,0 +1,225 @@
+#include "check/check_common.h"
+
+#include <fstream>
+#include <iostream>
+
+#include "common/strings.h"
+
+namespace {
+
+struct check_args_t {
+  bool map_exists = false;
+  std::string map_filename;
+  std::string sam_filename;
+  int wiggle_bp = 0;
+  uint64_t num_reads = 0;
+  int min_mapq = 0;
+  int min_len = 0;
+  std::string output_prefix;
+};
+
+struct check_files_t {
+  std::ifstream map_file;
+  std::ifstream sam_file;
+  std::ofstream fq_file;
+  std::ofstream out_sam_file;
+  std::ofstream out_err_file;
+};
+
+check_args_t parse_args(const args_t &args, const checker_t &checker) {
+  check_args_t a;
+  a.map_exists = args.size() > checker.min_words;
+  size_t i = 0;
+  if (a.map_exists)
+    a.map_filename = args[i++];
+  a.sam_filename = args[i++];
+  a.wiggle_bp = strTo<int>(args[i++]);
+  a.num_reads = strTo<unsigned long>(args[i++]);
+  a.min_mapq = strTo<int>(args[i++]);
+  if (checker.has_min_len)
+    a.min_len = strTo<int>(args[i++]);
+  a.output_prefix = args[i];
+  return a;
+}
+
+template <typename Stream>
+bool open_one(Stream &s, const std::string &name, std::ios::openmode mode,
+              const char *message) {
+  s.open(name, mode);
+  if (s)
+    return true;
+  std::cerr << message << name << std::endl;
+  return false;
+}
+
+bool open_files(const check_args_t &a, check_files_t &f) {
+  if (a.map_exists &&
+      !open_one(f.map_file, a.map_filename, std::ios::in | std::ios::binary,
+                "Could not open map file: "))
+    return false;
+  const std::string &p = a.output_prefix;
+  return open_one(f.sam_file, a.sam_filename, std::ios::in,
+                  "Could not open SAM file: ") &&
+         open_one(f.fq_file, p + "_wrong.fq", std::ios::out,
+                  "Could not write to fq file: ") &&
+         open_one(f.out_sam_file, p + "_wrong.sam", std::ios::out,
+                  "Could not write to out sam file: ") &&
+         open_one(f.out_err_file, p + ".err", std::ios::out,
+                  "Could not write to out err file: ");
+}
+
+// Closing flushes; a side file that could not be written fails the run.
+bool close_outputs(check_files_t &f, const std::string &prefix) {
+  f.fq_file.close();
+  f.out_sam_file.close();
+  f.out_err_file.close();
+  if (f.fq_file && f.out_sam_file && f.out_err_file)
+    return true;
+  std::cerr << "ERROR: Could not write the output files " << prefix
+            << "_wrong.fq, " << prefix << "_wrong.sam or " << prefix << ".err"
+            << std::endl;
+  return false;
+}
+
+void pct_line(std::ostream &os, const char *label, int64_t count,
+              uint64_t total) {
+  os << label << count << " ";
+  output_percentage(os, total, static_cast<uint64_t>(count));
+  os << std::endl;
+}
+
+} // namespace
+
+bool within_wiggle(int64_t a, int64_t b, int64_t w) {
+  if (w < 0)
+    return false;
+  const uint64_t diff =
+      a > b ? uint64_t(a) - uint64_t(b) : uint64_t(b) - uint64_t(a);
+  return diff <= uint64_t(w);
+}
+
+bool check_wiggle_kernel(const std::vector<uint32_t> &refmap,
+                         int64_t curr_chr_pos_temp, int64_t good_chr_pos,
+                         int wiggle_bp) {
+  const int64_t m = static_cast<int64_t>(refmap.size());
+  if (curr_chr_pos_temp < 1 || curr_chr_pos_temp > m)
+    return false;
+  const int64_t i = curr_chr_pos_temp - 1;
+  if (within_wiggle(refmap[i], good_chr_pos, wiggle_bp))
+    return true;
+  // Past both ends of the map no neighbour is left to look at.
+  for (int64_t d = 1; d <= wiggle_bp && (i + d < m || i - d >= 0); ++d) {
+    if (i + d < m && within_wiggle(refmap[i + d], good_chr_pos, wiggle_bp - d))
+      return true;
+    if (i - d >= 0 && within_wiggle(refmap[i - d], good_chr_pos, wiggle_bp - d))
+      return true;
+  }
+  return false;
+}
+
+const std::vector<uint32_t> *map_for(check_context_t &ctx,
+                                     const std::string &rname) {
+  const auto it = ctx.ref_map.find(rname);
+  if (it != ctx.ref_map.end())
+    return &it->second;
+  ctx.missing_ref = rname;
+  return nullptr;
+}
+
+void write_wrong_group(const aln_list_t &aln_list, std::ostream &out_sam_file,
+                       std::ostream &fq_file) {
+  for (const sam_line_t &line : aln_list) {
+    for (const std::string &col : line)
+      out_sam_file << col << '\t';
+    out_sam_file << '\n';
+    fq_file << '@' << line[0] << '\n'
+            << line[9] << '\n'
+            << "+\n"
+            << line[10] << '\n';
+  }
+}
+
+void write_check_report(std::ostream &os, uint64_t num_reads, int min_mapq,
+                        const check_totals_t &t, int64_t all_reads) {
+  const int64_t multi = t.total_reads - t.total_unique_reads;
+  const int64_t multi_correct =
+      t.total_reads_aligned - t.total_unique_reads_aligned;
+  os << "Total reads:          " << num_reads << std::endl;
+  pct_line(os, "Total reads mapped:   ", t.total_reads, num_reads);
+  pct_line(os, "Total reads correct:  ", t.total_reads_aligned, t.total_reads);
+  pct_line(os, "Total unique mapped:  ", t.total_unique_reads, num_reads);
+  pct_line(os, "Total unique correct: ", t.total_unique_reads_aligned,
+           t.total_unique_reads);
+  const std::string mapq = "Total mapq>=" + toStr(min_mapq);
+  pct_line(os, (mapq + " mapped:  ").c_str(), t.total_mapq_reads, num_reads);
+  pct_line(os, (mapq + " correct: ").c_str(), t.total_mapq_reads_aligned,
+           t.total_mapq_reads);
+  pct_line(os, "Total multi mapped:   ", multi, num_reads);
+  pct_line(os, "Total multi correct:  ", multi_correct, multi);
+  os << "Total alignments:     " << all_reads << std::endl;
+}
+
+int run_checker(const args_t &args, const checker_t &checker) {
+  if (args.size() < checker.min_words || args.size() > checker.min_words + 1) {
+    checker.print_usage();
+    return 3;
+  }
+  const check_args_t a = parse_args(args, checker);
+  check_files_t f;
+  if (!open_files(a, f))
+    return 1;
+  check_context_t ctx;
+  ctx.map_exists = a.map_exists;
+  ctx.wiggle_bp = a.wiggle_bp;
+  ctx.min_mapq = a.min_mapq;
+  ctx.min_len = a.min_len;
+  ctx.fq_file = &f.fq_file;
+  ctx.out_sam_file = &f.out_sam_file;
+  ctx.out_err_file = &f.out_err_file;
+  if (a.map_exists && !load_coord_map(f.map_file, ctx.ref_map,
+                                      checker.show_lengths, std::cerr)) {
+    std::cerr << "ERROR: Malformed map file: " << a.map_filename << std::endl;
+    return 1;
+  }
+
+  sam_grouper_t g;
+  g.in = &f.sam_file;
+  g.cut_pair_names = checker.cut_pair_names;
+  aln_list_t aln_list;
+  int64_t all_reads = 0;
+  while (next_sam_group(g, aln_list)) {
+    int num_aligned = 0;
+    if (!checker.kernel(aln_list, ctx, num_aligned)) {
+      close_outputs(f, a.output_prefix);
+      std::cerr << "reference not found in map: " << ctx.missing_ref << "\n";
+      return 1;
+    }
+    all_reads += num_aligned;
+  }
+  if (g.short_lines > 0)
+    std::cerr << "Warning: skipped " << g.short_lines
+              << " SAM lines with fewer than " << SAM_MIN_COLUMNS << " columns"
+              << std::endl;
+  write_check_report(std::cout, a.num_reads, a.min_mapq, ctx.totals, all_reads);
+  return close_outputs(f, a.output_prefix) ? 0 : 1;
+}
+
+void count_group(check_totals_t &t, bool good_read, bool mapped,
+                 bool multiply_mapped, bool mapq_good) {
+  if (!good_read)
+    return;
+  ++t.total_reads;
+  if (!multiply_mapped) {
+    ++t.total_unique_reads;
+    if (mapq_good)
+      ++t.total_mapq_reads;
+  }
+  if (!mapped)
+    return;
+  ++t.total_reads_aligned;
+  if (!multiply_mapped) {
+    ++t.total_unique_reads_aligned;
+    if (mapq_good)
+      ++t.total_mapq_reads_aligned;
+  }
+}

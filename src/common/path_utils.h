@@ -1,0 +1,20 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// Path helpers of the common library. They call the system directly, so a
+// path is only ever a path: blanks, quotes and shell characters in it have
+// no special meaning.
+
+// True when `name` is an executable regular file, found as given when it
+// holds a '/', else in a directory of PATH (as `which` finds it).
+bool program_exists(const std::string &name);
+
+// Creates the directory `dir` (one level, mode 0777 less the umask); true
+// when it was created, false when it exists already or cannot be made.
+bool mkdir(const std::string &dir);
+
+// The entries of directory `dir` (the current one when empty) in byte
+// order, without those whose names begin with '.'; a path that is not a
+// directory lists itself, one that does not exist lists nothing.
+std::vector<std::string> list_dir(const std::string &dir);

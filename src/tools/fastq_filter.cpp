@@ -1,0 +1,34 @@
+// fastq_filter: keeps reads (or pairs) with enough good bases in one end.
+#include <iostream>
+
+#include "commands.h"
+#include "common/constants.h"
+#include "common/strings.h"
+#include "tools/read_filters.h"
+
+int fastq_filter(args_t args) {
+  if (args.size() != 4 && args.size() != 5) {
+    std::cerr << "Usage: " << PROG_NAME
+              << " fastq_filter <phred_score> <percent> <output_prefix> "
+                 "<first_pair> [<second_pair>]\n"
+              << "    phred_score    -- Phred score (reads must be Sanger "
+                 "quals)\n"
+              << "    percent        -- Percent of bases with the specified "
+                 "phred score\n"
+              << FILTER_PREFIX_LINE << FILTER_INPUT_LINES << std::endl;
+    return 3;
+  }
+  filter_rule_t rule;
+  rule.phred_score = strTo<int>(args[0]);
+  if (rule.phred_score < 0) {
+    std::cerr << "Error: Invalid Phred score: " << rule.phred_score
+              << std::endl;
+    return 3;
+  }
+  rule.percent = strTo<double>(args[1]);
+  if (rule.percent < 0 || rule.percent > 100) {
+    std::cerr << "Error: Invalid percent: " << rule.percent << std::endl;
+    return 3;
+  }
+  return run_filter(rule, args[2], {args.begin() + 3, args.end()});
+}
