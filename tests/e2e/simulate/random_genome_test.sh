@@ -1,5 +1,5 @@
 # random_genome: usage, messages and statuses, and a small known run.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 
 run random_genome a b c d
 expect_status 3 "four words"

@@ -1,5 +1,5 @@
 # index: argument checks, input and output failures, messages and statuses.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 
 TINY=$SRC/tests/data/index/tiny.fa
 cp "$TINY" g.fa

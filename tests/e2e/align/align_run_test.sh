@@ -1,6 +1,6 @@
 # align: threads, batches, paired-file checks, failed writes, fatal read
 # errors, hybrid side files and trimming switches.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 
 D=$SRC/tests/data/aligner
 run index "$D/genome.fa" 14 g.tidx

@@ -1,5 +1,5 @@
 # fastq_trim and qual_convert: usage, refusals and rewritten records.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 
 TUSAGE=("Usage: venkari-basic fastq_trim <min_len> <Phred_score> <FASTQ_file>"
   "    min_len        -- Minimum length of read after trimming"

@@ -1,5 +1,5 @@
 # check_edits: usage, messages, statuses and hand-computed reports.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 D=$SRC/tests/data/simulate
 
 run check_edits a b c d e f

@@ -1,5 +1,5 @@
 # fastq_stats and raw2fasta: usage, refusals and reports.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 
 run fastq_stats
 expect_status 3 "fastq_stats usage"

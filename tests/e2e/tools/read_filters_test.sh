@@ -1,6 +1,6 @@
 # fastq_filter and fq_len_filter: usage, refusals, pass/reject splits of
 # single and paired inputs.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 
 TAIL=("    output_prefix  -- Output will be output_prefix.fq or output_prefix_1.fq,output_prefix_2.fq"
   "    first_pair     -- First pair or single-end FASTQ file"

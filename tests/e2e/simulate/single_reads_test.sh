@@ -1,5 +1,5 @@
 # single_reads: usage, refusals, records and reproducibility.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 G=$SRC/tests/data/simulate/three_chr.fa
 NOGOOD=$SRC/tests/data/simulate/all_n.fa
 

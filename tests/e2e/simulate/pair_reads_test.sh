@@ -1,5 +1,5 @@
 # pair_reads: usage, refusals, output files and reproducibility.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 G=$SRC/tests/data/simulate/three_chr.fa
 NOGOOD=$SRC/tests/data/simulate/all_n.fa
 

@@ -1,5 +1,5 @@
 # all_sw and affine_nw: usage, argument checks and their printed results.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 
 ALL_SW_USAGE=(
   "Usage: venkari-basic all_sw <ref_seq> <read_seq> <band> <mat> <mm> <gap> <extend> <m_sw> <mm_sw> <gap_sw> <extend_sw> <end_len>"

@@ -1,6 +1,6 @@
 # Simulated reads placed exactly where their names say are all scored
 # correct by the checkers: the truth survives the trip through SAM.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 G=$SRC/tests/data/simulate/three_chr.fa
 
 # Single-end: one SAM line per read at its named origin and strand.

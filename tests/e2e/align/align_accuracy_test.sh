@@ -1,7 +1,7 @@
 # align on simulated reads of the lambda genome (2% substitutions, 5% random
 # reads): valid SAM by samtools, MD and NM as samtools computes them, and at
 # least 99% of the mapped reads within 10 bases of their origin.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 
 zcat "$DATA/lambda.fa.gz" | sed '1s/ .*//' >ref.fa
 run index ref.fa 14 ref.tidx

@@ -1,7 +1,7 @@
 # The checkers score another aligner's SAM: reads cut from a mutated lambda
 # genome with truth names, aligned to the original by bwa mem, with secondary
 # and supplementary records dropped by samtools. Skipped without those tools.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 have bwa
 have samtools
 [ -z "$MISSING" ] || finish

@@ -1,6 +1,6 @@
 # The designed genome and reads of the align tests are what their generator
 # scripts write: running the scripts again gives the committed files.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 
 D=$SRC/tests/data/aligner
 have python3 || finish

@@ -1,5 +1,5 @@
 # align: usage text and every option check, run without any index file.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 
 printf '@r1\nACGTACGTAC\n+\nIIIIIIIIII\n' >r.fq
 

@@ -1,5 +1,5 @@
 # subseq and merge_sam: usage, refusals and outputs.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 
 SUSAGE=("Usage: venkari-basic subseq <chr_file> <start> <end>"
   "    chr_file -- FASTA file containing only one sequence"

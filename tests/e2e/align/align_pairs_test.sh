@@ -6,7 +6,7 @@
 # simulated pairs of the lambda genome: valid SAM, MD and NM as samtools
 # computes them, properly paired counts, accuracy, repeatable single-thread
 # output and whole pairs from several threads.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 
 D=$SRC/tests/data/aligner
 run index "$D/genome.fa" 14 g.tidx

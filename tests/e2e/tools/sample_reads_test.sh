@@ -1,6 +1,6 @@
 # sample_reads: usage, refusals, reproducible samples from FASTQ, FASTA, gzip
 # and paired inputs.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 D=$SRC/tests/data/tools
 
 USAGE=("Usage: venkari-basic sample_reads <num_reads> <output_prefix> <first_pair> [<second_pair>]"

@@ -1,5 +1,5 @@
 # check_single: usage, messages, statuses and hand-computed reports.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 . "$SRC/tests/e2e/coord_map_lib.sh"
 D=$SRC/tests/data/simulate
 write_edited_map edited.map

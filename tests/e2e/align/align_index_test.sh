@@ -1,6 +1,6 @@
 # align on indexes written by the index command: SAM header, k-mer size
 # check and damaged files.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 
 printf '@r1\nACGTACGTACGTACGTACGT\n+\nIIIIIIIIIIIIIIIIIIII\n' >r.fq
 # chr2 comes first in the file, chr1 second: @SQ lines follow the file.

@@ -1,5 +1,5 @@
 # check_idx and index_depth: usage texts, statuses and listings on small inputs.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 
 check_usage=(
   "Usage: venkari-basic check_idx <seq> <kmer_size>"

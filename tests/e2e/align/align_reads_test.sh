@@ -2,7 +2,7 @@
 # with mismatches, one deletion and one insertion, an N, a read in two
 # places, a random read, a short read and one running across the end of a
 # sequence. The expected files were checked field by field by hand.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 
 D=$SRC/tests/data/aligner
 run index "$D/genome.fa" 14 g.tidx

@@ -4,7 +4,7 @@
 # them unmapped and runs no screening. Reads from gap_reads on lambda give
 # valid SAM with MD and NM as samtools computes them, and at least 99% of
 # the mapped reads lie within 10 bases of their origin.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 
 D=$SRC/tests/data/aligner
 run index "$D/genome.fa" 14 g.tidx

@@ -1,5 +1,5 @@
 # index: progress lines, output replacement and repeatable output.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 
 TINY=$SRC/tests/data/index/tiny.fa
 
