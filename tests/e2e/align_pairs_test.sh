@@ -37,6 +37,14 @@ CHECKS=$((CHECKS + 1))
 grep -v '^@PG' out | sed 's/\tXA:Z:[^\t]*//' >n1
 grep -v '^@PG' pairs.sam | sed 's/\tXA:Z:[^\t]*//' | cmp -s - n1 || fail "-n 1 changed the records"
 
+# The Novoalign-style format is for single reads: pairs stay SAM, header
+# included, the same as without the option but for the command line.
+run align g.tidx -1 pairs_1.fq -2 pairs_2.fq --novo
+expect_status 0 "--novo"
+CHECKS=$((CHECKS + 1))
+grep -v '^@PG' out | cmp -s - <(grep -v '^@PG' pairs.sam) ||
+  fail "--novo pairs: $(diff <(grep -v '^@PG' pairs.sam) <(grep -v '^@PG' out) | head -5)"
+
 # Hybrid mode: the unmapped pair goes to the two side files, in input
 # orientation, and has no record.
 run align g.tidx -1 pairs_1.fq -2 pairs_2.fq -y side
