@@ -16,6 +16,7 @@ namespace {
 const int MAX_SCORE_VALUE = 1000;
 const int MAX_EXT_LENGTH = 10000;
 const int MAX_EDIT_COUNT = 100000;
+const int MAX_PAIRING_PRIOR = 100000;
 
 // Tolerance values kept until the penalty allowances are built.
 struct tolerance_t {
@@ -274,6 +275,9 @@ int pairing_opts(const param_reader &r, tolve_params_t *p) {
   if (int_val(r, "d", v)) {
     if (v < 0)
       return fail("[-d] Bad Phred pairing prior");
+    if (v > MAX_PAIRING_PRIOR)
+      return fail("[-d] Maximum Phred pairing prior is " +
+                  toStr(MAX_PAIRING_PRIOR));
     p->PHRED_PAIRING_PRIOR = v;
   }
   if (int_val(r, "c", v)) {

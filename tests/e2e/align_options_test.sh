@@ -79,6 +79,8 @@ fails_with "[-m] Bad average template length" -1 r.fq -m 0
 fails_with "[--sec_num] Negative number of hits" -1 r.fq --sec_num -1
 fails_with "[-l] Bad min length val" -1 r.fq -l -1
 fails_with "[-d] Bad Phred pairing prior" -1 r.fq -d -1
+fails_with "[-d] Maximum Phred pairing prior is 100000" -1 r.fq -d 100001
+fails_with "[-d] Maximum Phred pairing prior is 100000" -1 r.fq -d 1100000000
 fails_with "[-c] Bad percentage" -1 r.fq -c 101
 fails_with "[-c] Bad percentage" -1 r.fq -c -1
 fails_with "[-y] Could not write hybrid file: nodir/h.fq" -1 r.fq -y nodir/h

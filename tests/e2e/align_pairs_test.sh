@@ -119,6 +119,14 @@ CHECKS=$((CHECKS + 1))
 q20=$(grep -v '^@' out | awk -F'\t' '$5 >= 20' | wc -l)
 [ "$q20" -ge 1960 ] || fail "500 +- 50: only $q20 of 2000 records with MAPQ >= 20"
 
+# The largest pairing prior accepted: every sum the pairing forms with it
+# stays in range (the sanitizer build reports any that does not).
+run align ref.tidx -1 far_1.fq -2 far_2.fq -d 100000
+expect_status 0 "-d 100000"
+CHECKS=$((CHECKS + 1))
+[ "$(grep -vc '^@' out)" -eq 2000 ] && ! grep -q 'runtime error' err ||
+  fail "-d 100000: $(grep -m1 'runtime error' err)"
+
 if command -v samtools >/dev/null; then
   cp "$D/genome.fa" genome.fa
   CHECKS=$((CHECKS + 1))
