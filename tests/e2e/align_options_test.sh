@@ -105,6 +105,20 @@ fails_with "[--trim] Negative quality for trimming: -1" -1 r.fq --trim -1
 fails_with "$(printf '%s\n' "[--qual] Invalid quality format: Sanger" "Choices are: " \
   "    sanger -- Sanger format (or illumina 1.8+) " "    ill_13 -- illumina 1.3+ " \
   "    ill_15 -- illumina 1.5+ " "    solexa -- solexa format ")" -1 r.fq --qual Sanger
+# Read-group texts go into header fields and record tags: no tab, no line
+# break.
+tab=$(printf 'a\tb')
+fails_with "[--rg] Read group ID may not hold a tab or a line break" -1 r.fq --rg "$tab"
+fails_with "[--pu] Platform unit may not hold a tab or a line break" -1 r.fq --pu "$(printf 'u\nv')"
+fails_with "[--pl] Platform may not hold a tab or a line break" -1 r.fq --pl "$tab"
+fails_with "[--lb] Library may not hold a tab or a line break" -1 r.fq --lb "$(printf 'l\r')"
+fails_with "[--sm] Sample name may not hold a tab or a line break" -1 r.fq --sm "$tab"
+fails_with "[--cn] Sequencing center may not hold a tab or a line break" -1 r.fq --cn "$tab"
+run align idx -1 r.fq --rg G1 --ds "$(printf 'two\nlines')"
+expect_status 3 "--ds with a line break"
+expect_out_empty
+expect_err_is "[--rg] Read group ID: G1" \
+  "[--ds] Description may not hold a tab or a line break"
 
 # The first failing check in reading order is the one reported, whatever the
 # order on the command line.
