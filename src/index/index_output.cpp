@@ -64,6 +64,8 @@ bool open_index_output(const std::string &path, const std::string &genome_path,
   out.path = path;
   out.file = nullptr;
   out.temp.clear();
+  if (path.empty())
+    return false;
   struct stat gst, ost;
   const bool exists = stat(path.c_str(), &ost) == 0;
   if (exists) {

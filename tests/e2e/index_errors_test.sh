@@ -75,6 +75,11 @@ expect_err_is "Could not write hash file: nodir/out.tidx"
 run index g.fa 22 adir
 expect_status 1 "output is a directory"
 expect_err_is "Could not write hash file: adir"
+# An empty output name is refused before the genome is read.
+run index g.fa 22 ""
+expect_status 1 "empty output name"
+expect_err_is "Could not write hash file: "
+ls -a | grep -q '\.tmp' && fail "temporary file left behind: $(ls -a)"
 
 # The output must never overwrite the genome it reads, under any name.
 ln g.fa hard.fa
