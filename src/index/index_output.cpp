@@ -34,6 +34,40 @@ std::string resolve_target(const std::string &path) {
   return buf;
 }
 
+// Links followed before giving up, as the system does for a loop.
+const int MAX_LINK_HOPS = 40;
+
+// The name a chain of symbolic links from `path` ends in when that name
+// does not exist yet: opening the path for writing creates that file, and
+// so does the rename. False when `path` is no link, or the chain loops or
+// cannot be read.
+bool dangling_target(const std::string &path, std::string &target) {
+  std::string cur = path;
+  char buf[PATH_MAX];
+  for (int hop = 0; hop <= MAX_LINK_HOPS; ++hop) {
+    struct stat st;
+    if (lstat(cur.c_str(), &st) != 0) {
+      if (errno != ENOENT || hop == 0)
+        return false;
+      target = cur;
+      return true;
+    }
+    if (!S_ISLNK(st.st_mode))
+      return false;
+    const ssize_t n = readlink(cur.c_str(), buf, sizeof buf);
+    if (n <= 0 || size_t(n) >= sizeof buf)
+      return false;
+    const std::string next(buf, size_t(n));
+    cur = next[0] == '/' ? next : dir_of(cur) + "/" + next;
+  }
+  return false;
+}
+
+bool is_link(const std::string &path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 int create_temp(const std::string &target, std::string &temp) {
   const std::string stem = dir_of(target) + "/." + base_of(target) + "." +
                            std::to_string(getpid()) + ".tmp";
@@ -64,6 +98,8 @@ bool open_index_output(const std::string &path, const std::string &genome_path,
   out.path = path;
   out.file = nullptr;
   out.temp.clear();
+  if (path.empty())
+    return false;
   struct stat gst, ost;
   const bool exists = stat(path.c_str(), &ost) == 0;
   if (exists) {
@@ -78,6 +114,10 @@ bool open_index_output(const std::string &path, const std::string &genome_path,
       return false;
   }
   out.target = exists ? resolve_target(path) : path;
+  // A link to a file not yet there: the index becomes that file, and the
+  // link stays.
+  if (!exists && is_link(path) && !dangling_target(path, out.target))
+    return false;
   const int fd = create_temp(out.target, out.temp);
   if (fd < 0) {
     out.temp.clear();

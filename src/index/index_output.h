@@ -14,8 +14,10 @@ struct index_output_t {
   gzFile file = nullptr;
 };
 
-// Refuses an output that is the genome file itself, a directory or not
-// writable. Returns false on failure with nothing created.
+// Refuses an empty output name and an output that is the genome file
+// itself, a directory or not writable. A symbolic link is written through
+// to the file it names, also one that does not exist yet. Returns false on
+// failure with nothing created.
 bool open_index_output(const std::string &path, const std::string &genome_path,
                        index_output_t &out);
 // Closes the stream and moves the finished file into place.

@@ -65,6 +65,23 @@ bool pair_check(pair_work_t &w, const pair_input_t &in, int t,
   return true;
 }
 
+// Rescued candidate c, the last pending record of the target's list l,
+// has passed the pair check. When the mate already has a record at its
+// position and direction, a copy would make a unique mate look like a
+// repeat: that record stands for c and takes its pairing instead. Returns
+// whether c is to stay.
+bool keep_unless_repeat(cand_list_t &l, const align_loc_pair_t &c, int prior) {
+  const int i = l.pending_repeat();
+  if (i < 0)
+    return true;
+  align_loc_pair_t &x = l.recs[size_t(i)];
+  if (c.paired && !x.paired) {
+    x.paired = true;
+    x.penalty -= prior;
+  }
+  return false;
+}
+
 // Ungapped search of target t's orientation s next to anchor e of mate a.
 void rescue_one_m(pair_work_t &w, pair_input_t &in, int a, int t,
                   align_loc_pair_t &e) {
@@ -99,7 +116,7 @@ void rescue_one_m(pair_work_t &w, pair_input_t &in, int a, int t,
   set_full_cigar(c.cigar, len);
   c.type = 'M';
   c.paired = true;
-  if (!pair_check(w, in, t, e, c))
+  if (!pair_check(w, in, t, e, c) || !keep_unless_repeat(l, c, prior))
     l.drop_pending();
 }
 
@@ -252,7 +269,7 @@ void rescue_s(pair_work_t &w, pair_input_t &in, int t) {
     align_loc_pair_t &c = target.add_pending();
     c.paired = true;
     if (align_window(w, in, t, s, bpos, best, 'S', c) &&
-        pair_check(w, in, t, e, c))
+        pair_check(w, in, t, e, c) && keep_unless_repeat(target, c, prior))
       target.take_pending();
     else
       target.drop_pending();
@@ -283,7 +300,8 @@ void rescue_w(pair_work_t &w, pair_input_t &in) {
       align_loc_pair_t &c = w.list[t].add_pending();
       c.paired = true;
       if (!align_window(w, in, t, s, bpos, best, 'W', c) ||
-          !pair_check(w, in, t, e, c))
+          !pair_check(w, in, t, e, c) ||
+          !keep_unless_repeat(w.list[t], c, prior))
         w.list[t].drop_pending();
     }
   }

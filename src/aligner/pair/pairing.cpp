@@ -68,6 +68,17 @@ void cand_list_t::take_pending() {
   pending = 0;
 }
 
+int cand_list_t::pending_repeat() const {
+  if (pending == 0)
+    return -1;
+  const size_t last = count + pending - 1;
+  const align_loc_pair_t &c = recs[last];
+  for (size_t i = 0; i < last; ++i)
+    if (recs[i].loc == c.loc && recs[i].direction == c.direction)
+      return int(i);
+  return -1;
+}
+
 void cand_list_t::sort() {
   const std::vector<align_loc_pair_t> &r = recs;
   std::sort(order.begin(), order.end(), [&r](int a, int b) {

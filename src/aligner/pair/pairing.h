@@ -65,6 +65,9 @@ struct cand_list_t {
   // Drops the last record handed out by add_pending().
   void drop_pending();
   void take_pending();
+  // Id of a record before the last one handed out by add_pending() (listed
+  // or pending) with its position and direction; -1 when there is none.
+  int pending_repeat() const;
   // Sorts the list order by penalty (ties keep their earlier order).
   void sort();
 };

@@ -47,7 +47,9 @@ int load_index(tolve_params_t *p, gz_input_t &in, const std::string &name,
   int s = load_index_genome(in, p);
   if (s)
     return s;
-  if (!p->NOVO_MODE)
+  // Pairs are written as SAM whatever the output mode, so they need the
+  // header too.
+  if (!p->NOVO_MODE || p->paired)
     out_buffer_write(*p->std_out, sam_header(p, words));
   if ((s = load_index_table(in, p, file_size(name))))
     return s;

@@ -75,7 +75,8 @@ void set_up_phase(const tolve_params_t *p, int r, const mate_input_t &in,
   s.queue.clear();
   s.nw.setup_penalties(pen.m_score, pen.mm_pen, pen.gap_pen + pen.ext_pen,
                        pen.ext_pen, p->M_SW, p->S_SW, p->D_SW, p->E_SW);
-  // Band 0: every placement of the read inside the window is computed.
+  // Band 0: every placement of the read inside the window is computed
+  // (align_priority widens it for a window cut short at the genome start).
   if (!s.nw.setup_read_reference(*in.packed[0], *in.packed[1], win.nw_len, 0))
     setup_failed();
   s.vsw.setup_penalty(pen.gap_pen, pen.ext_pen, pen.gap_pen, pen.ext_pen,

@@ -17,6 +17,17 @@ uint32_t window_start(const score_loc_t &e) {
   return w >= 1 ? uint32_t(w) : 1u;
 }
 
+// Band for one window. A window normally holds as many bases before the
+// candidate start as the read's extra reach allows, which leaves room for
+// insertions with the read kept behind the window's diagonal. A window cut
+// short at the genome's start lacks some of them: the read may run ahead of
+// the diagonal by that many instead, so that an insertion there still fits.
+int window_band(const sw_nw &a, const score_loc_t &e, uint32_t w) {
+  const int64_t lead = (int64_t(a.ref_len) - a.read_len) / 2;
+  const int64_t missing = lead - (int64_t(e.loc) - int64_t(w));
+  return missing > 0 ? int(missing) : 0;
+}
+
 int edit_count(const mm_gap_t &m) { return m.num_mm + m.num_gap_open; }
 
 // An alignment's reference bases may not run from one sequence into the
@@ -59,6 +70,7 @@ void align_priority(int x, score_queue_t &vsl, sw_nw &gapped_aligner,
     if (bound < e.score || bound < 0)
       return;
     uint32_t w = window_start(e);
+    gapped_aligner.band = window_band(gapped_aligner, e, w);
     const int penalty =
         gapped_aligner.nw_path(scratch.path, genome, w, e.strand, false, false,
                                uint32_t(bound), p->end_gap_dist);

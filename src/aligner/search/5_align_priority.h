@@ -63,6 +63,8 @@ struct priority_scratch_t {
 // within the mismatch allowance; `min_edits` takes the stored summary with
 // the fewest mismatches plus gap openings. The start of every window
 // aligned goes into seen_locs[strand]. Elements not reached stay queued.
+// The aligner's band is set for each window: 0, or for a window cut short
+// at the genome's start the number of leading bases it lacks.
 void align_priority(int x, score_queue_t &vsl, sw_nw &gapped_aligner,
                     align_store_t &aln_store, bool &found_alignment,
                     mm_gap_t &min_edits, pen_tester &pen,

@@ -16,6 +16,7 @@ namespace {
 const int MAX_SCORE_VALUE = 1000;
 const int MAX_EXT_LENGTH = 10000;
 const int MAX_EDIT_COUNT = 100000;
+const int MAX_PAIRING_PRIOR = 100000;
 
 // Tolerance values kept until the penalty allowances are built.
 struct tolerance_t {
@@ -274,6 +275,9 @@ int pairing_opts(const param_reader &r, tolve_params_t *p) {
   if (int_val(r, "d", v)) {
     if (v < 0)
       return fail("[-d] Bad Phred pairing prior");
+    if (v > MAX_PAIRING_PRIOR)
+      return fail("[-d] Maximum Phred pairing prior is " +
+                  toStr(MAX_PAIRING_PRIOR));
     p->PHRED_PAIRING_PRIOR = v;
   }
   if (int_val(r, "c", v)) {
@@ -396,24 +400,36 @@ int quality_opts(const param_reader &r, tolve_params_t *p) {
   return 3;
 }
 
-void text_opt(const param_reader &r, const char *name, bool &flag,
-              std::string &field, const char *label) {
+// The value goes into SAM header fields and record tags, where a tab or a
+// line break would end the field or the line.
+int text_opt(const param_reader &r, const char *name, bool &flag,
+             std::string &field, const char *label) {
   std::string v = r.get_val(name);
   if (v.empty())
-    return;
+    return 0;
+  if (v.find_first_of("\t\n\r") != std::string::npos)
+    return fail("[--" + std::string(name) + "] " + label +
+                " may not hold a tab or a line break");
   flag = true;
   field = v;
   std::cerr << "[--" << name << "] " << label << ": " << v << "\n";
+  return 0;
+}
+
+int read_group_opts(const param_reader &r, tolve_params_t *p) {
+  int s;
+  if ((s = text_opt(r, "rg", p->output_RG, p->RG_ID, "Read group ID")) ||
+      (s = text_opt(r, "pu", p->output_PU, p->PU, "Platform unit")) ||
+      (s = text_opt(r, "pl", p->output_PL, p->PL, "Platform")) ||
+      (s = text_opt(r, "lb", p->output_LB, p->LB, "Library")) ||
+      (s = text_opt(r, "sm", p->output_SM, p->SM, "Sample name")) ||
+      (s = text_opt(r, "cn", p->output_CN, p->CN, "Sequencing center")) ||
+      (s = text_opt(r, "ds", p->output_DS, p->DS, "Description")))
+    return s;
+  return 0;
 }
 
 void output_opts(const param_reader &r, tolve_params_t *p) {
-  text_opt(r, "rg", p->output_RG, p->RG_ID, "Read group ID");
-  text_opt(r, "pu", p->output_PU, p->PU, "Platform unit");
-  text_opt(r, "pl", p->output_PL, p->PL, "Platform");
-  text_opt(r, "lb", p->output_LB, p->LB, "Library");
-  text_opt(r, "sm", p->output_SM, p->SM, "Sample name");
-  text_opt(r, "cn", p->output_CN, p->CN, "Sequencing center");
-  text_opt(r, "ds", p->output_DS, p->DS, "Description");
   if (!r.get_val("pg").empty())
     p->output_PG = true;
   if (!r.get_val("cigar14").empty())
@@ -464,7 +480,8 @@ int read_align_options(tolve_params_t *p, const std::vector<std::string> &words,
                           t.m_score, t.mm_pen, t.gap_pen, t.ext_pen);
   if ((s = read_length_opts(r, p)) || (s = pairing_opts(r, p)) ||
       (s = hybrid_opt(r, p)) || (s = sw_opts(r, p)) ||
-      (s = seeding_opts(r, p)) || (s = quality_opts(r, p)))
+      (s = seeding_opts(r, p)) || (s = quality_opts(r, p)) ||
+      (s = read_group_opts(r, p)))
     return s;
   output_opts(r, p);
   create_readers(p);

@@ -219,6 +219,35 @@ TEST_F(PairRecords, RescueOnAnotherSequenceIsDropped) {
   EXPECT_EQ(r[1][7], "5851");
 }
 
+// Both mates found but not as a pair: the scans between them find each
+// mate again at its own place, which is no second hit.
+TEST_F(PairRecords, MatesFoundApartStayUnique) {
+  // Templates of 560 (above the maximum) and of 90 (mate 2 reaching past
+  // mate 1's start).
+  for (int m2 : {1461, 991}) {
+    auto r = records(h.align(at(chr1, 1001), rc(at(chr1, m2))));
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(r[0][3], "1001");
+    EXPECT_EQ(r[1][3], std::to_string(m2));
+    EXPECT_EQ(r[1][5], "100M");
+    for (const auto &f : r) {
+      EXPECT_EQ(tag(f, "H0:i:"), "1") << m2;
+      EXPECT_GT(std::stoi(f[4]), 0) << m2;
+      EXPECT_NE(f.back(), "XA:Z:") << m2;
+    }
+    for (const cand_list_t &l : h.work.list)
+      for (size_t a = 0; a < l.size(); ++a)
+        for (size_t b = a + 1; b < l.size(); ++b)
+          EXPECT_FALSE(l.at(a).loc == l.at(b).loc &&
+                       l.at(a).direction == l.at(b).direction)
+              << m2 << " at " << l.at(a).loc;
+  }
+  // Within the template size the found record takes the pairing the
+  // copy would have had.
+  EXPECT_TRUE(h.work.list[0].recs[0].paired);
+  EXPECT_EQ(h.work.list[0].recs[0].penalty, -80);
+}
+
 // chr1 holds mate 1's text twice (at 1001 and 3001) and mate 2's text at
 // 1201 and, with two mismatches, at 3201.
 struct PairRepeat : PairRecords {

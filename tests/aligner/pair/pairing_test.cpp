@@ -113,6 +113,24 @@ TEST(CandList, AddWhilePendingKeepsPending) {
   EXPECT_EQ(l.size(), 3u);
 }
 
+TEST(CandList, PendingRepeatNeedsPositionAndDirection) {
+  cand_list_t l;
+  EXPECT_EQ(l.pending_repeat(), -1);
+  l.add().loc = 50;
+  l.add().loc = 70;
+  l.add_pending().loc = 90;
+  EXPECT_EQ(l.pending_repeat(), -1);
+  align_loc_pair_t &c = l.add_pending();
+  c.loc = 70;
+  c.direction = false;
+  EXPECT_EQ(l.pending_repeat(), -1); // same place, other strand
+  c.direction = true;
+  EXPECT_EQ(l.pending_repeat(), 1);
+  l.drop_pending();
+  l.add_pending().loc = 90; // an earlier pending record counts too
+  EXPECT_EQ(l.pending_repeat(), 2);
+}
+
 TEST(PairPick, ClosestTemplateWinsTiesAreDrawn) {
   std::vector<concordant_store_t> pairs = {
       {0, 0, 10, 400}, {1, 1, 10, 260}, {2, 2, 10, 240}, {3, 3, 12, 250}};

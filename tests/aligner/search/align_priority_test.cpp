@@ -194,6 +194,23 @@ TEST_F(AlignPriority, WindowClippedAtGenomeStart) {
   EXPECT_EQ(f.store.main_store[0].penalty, 46);
 }
 
+// An insertion longer than the bases before it: the read has to run ahead
+// of the window's diagonal.
+TEST_F(AlignPriority, InsertionNearGenomeStart) {
+  const std::string read = g.substr(2, 40) + "TTGAC" + g.substr(42, 60);
+  f.set_read(read);
+  f.push(60, 3);
+  f.run();
+  ASSERT_EQ(f.store.get_main_size(), 1);
+  EXPECT_EQ(f.store.main_store[0].loc, 3u);
+  EXPECT_EQ(f.store.main_store[0].cigar, "40M5I60M");
+  // The band widened for that window only.
+  EXPECT_EQ(f.nw.band, EXTRA + 5 - 2);
+  f.push(60, 1003);
+  f.run();
+  EXPECT_EQ(f.nw.band, 0);
+}
+
 // One aligned base before a 3-base insertion: folded to 4I96M, whose
 // shorter aligned end (1) is below end_gap_dist 2. The bases around make
 // every ungapped placement of the head cost more than the insertion.

@@ -122,6 +122,25 @@ TEST_F(GappedPhase, DeletionsAtBothGenomeEnds) {
   EXPECT_EQ(best().cigar, "50M4D46M");
 }
 
+// Net insertions near the genome's start: the window there has no leading
+// bases to spare, and the read must still be able to run ahead of it.
+TEST_F(GappedPhase, InsertionsAtGenomeStart) {
+  idx.build({{"chr1", g}}, 12, 0);
+  test_read_t first(g.substr(0, 52) + "TTGA" + g.substr(52, 94), idx);
+  run.run(idx, first);
+  ASSERT_TRUE(run.found);
+  EXPECT_EQ(best().loc, 1u);
+  EXPECT_EQ(best().cigar, "52M4I94M");
+
+  test_read_t two(g.substr(4, 52) + "TTGA" + g.substr(56, 54) + "CCAT" +
+                      g.substr(110, 36),
+                  idx);
+  run.run(idx, two);
+  ASSERT_TRUE(run.found);
+  EXPECT_EQ(best().loc, 5u);
+  EXPECT_EQ(best().cigar, "52M4I54M4I36M");
+}
+
 // A read made of the end of one sequence and the start of the next, with
 // a deletion: no alignment may run across the sequence end.
 // The read runs from chr1's end into chr2 with one deletion; a copy inside

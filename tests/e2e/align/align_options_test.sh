@@ -79,6 +79,8 @@ fails_with "[-m] Bad average template length" -1 r.fq -m 0
 fails_with "[--sec_num] Negative number of hits" -1 r.fq --sec_num -1
 fails_with "[-l] Bad min length val" -1 r.fq -l -1
 fails_with "[-d] Bad Phred pairing prior" -1 r.fq -d -1
+fails_with "[-d] Maximum Phred pairing prior is 100000" -1 r.fq -d 100001
+fails_with "[-d] Maximum Phred pairing prior is 100000" -1 r.fq -d 1100000000
 fails_with "[-c] Bad percentage" -1 r.fq -c 101
 fails_with "[-c] Bad percentage" -1 r.fq -c -1
 fails_with "[-y] Could not write hybrid file: nodir/h.fq" -1 r.fq -y nodir/h
@@ -103,6 +105,20 @@ fails_with "[--trim] Negative quality for trimming: -1" -1 r.fq --trim -1
 fails_with "$(printf '%s\n' "[--qual] Invalid quality format: Sanger" "Choices are: " \
   "    sanger -- Sanger format (or illumina 1.8+) " "    ill_13 -- illumina 1.3+ " \
   "    ill_15 -- illumina 1.5+ " "    solexa -- solexa format ")" -1 r.fq --qual Sanger
+# Read-group texts go into header fields and record tags: no tab, no line
+# break.
+tab=$(printf 'a\tb')
+fails_with "[--rg] Read group ID may not hold a tab or a line break" -1 r.fq --rg "$tab"
+fails_with "[--pu] Platform unit may not hold a tab or a line break" -1 r.fq --pu "$(printf 'u\nv')"
+fails_with "[--pl] Platform may not hold a tab or a line break" -1 r.fq --pl "$tab"
+fails_with "[--lb] Library may not hold a tab or a line break" -1 r.fq --lb "$(printf 'l\r')"
+fails_with "[--sm] Sample name may not hold a tab or a line break" -1 r.fq --sm "$tab"
+fails_with "[--cn] Sequencing center may not hold a tab or a line break" -1 r.fq --cn "$tab"
+run align idx -1 r.fq --rg G1 --ds "$(printf 'two\nlines')"
+expect_status 3 "--ds with a line break"
+expect_out_empty
+expect_err_is "[--rg] Read group ID: G1" \
+  "[--ds] Description may not hold a tab or a line break"
 
 # The first failing check in reading order is the one reported, whatever the
 # order on the command line.

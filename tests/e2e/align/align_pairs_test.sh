@@ -37,6 +37,14 @@ CHECKS=$((CHECKS + 1))
 grep -v '^@PG' out | sed 's/\tXA:Z:[^\t]*//' >n1
 grep -v '^@PG' pairs.sam | sed 's/\tXA:Z:[^\t]*//' | cmp -s - n1 || fail "-n 1 changed the records"
 
+# The Novoalign-style format is for single reads: pairs stay SAM, header
+# included, the same as without the option but for the command line.
+run align g.tidx -1 pairs_1.fq -2 pairs_2.fq --novo
+expect_status 0 "--novo"
+CHECKS=$((CHECKS + 1))
+grep -v '^@PG' out | cmp -s - <(grep -v '^@PG' pairs.sam) ||
+  fail "--novo pairs: $(diff <(grep -v '^@PG' pairs.sam) <(grep -v '^@PG' out) | head -5)"
+
 # Hybrid mode: the unmapped pair goes to the two side files, in input
 # orientation, and has no record.
 run align g.tidx -1 pairs_1.fq -2 pairs_2.fq -y side
@@ -86,6 +94,38 @@ grep -v '^@' out | LC_ALL=C sort -s -t "$(printf '\t')" -k1,1 | cut -f1-9 >p4.co
 grep -v '^@' sorted.sam | cut -f1-9 >p1.cols
 [ "$(diff p1.cols p4.cols | grep -c '^<')" -lt 20 ] ||
   fail "-p 4 placed many pairs differently from -p 1"
+
+# Templates of 500 +- 50 bases: many lie above the maximum of 550, so both
+# mates are found but do not pair, and the scan between them finds each
+# mate again at its own place. That must leave unique mates unique: no
+# record with an empty or repeating XA list (a copy of its own place), and
+# nearly every read with MAPQ >= 20 (lambda has no repeats at this scale).
+run pair_reads ref.fa 100 100 1000 1 500 50 0 far
+expect_status 0 "pair_reads 500"
+run align ref.tidx -1 far_1.fq -2 far_2.fq
+expect_status 0 "align 500"
+CHECKS=$((CHECKS + 1))
+bad=$(grep -v '^@' out | awk -F'\t' '
+  { xa = ""; has = 0
+    for (i = 12; i <= NF; i++)
+      if ($i ~ /^XA:Z:/) { xa = substr($i, 6); has = 1 }
+    if (!has) next
+    if (xa == "") { print $1; next }
+    n = split(xa, e, ";"); delete seen
+    for (j = 1; j < n; j++) { if (e[j] in seen) { print $1; next }; seen[e[j]] = 1 }
+  }' | wc -l)
+[ "$bad" -eq 0 ] || fail "500 +- 50: $bad records with an empty or repeating XA list"
+CHECKS=$((CHECKS + 1))
+q20=$(grep -v '^@' out | awk -F'\t' '$5 >= 20' | wc -l)
+[ "$q20" -ge 1960 ] || fail "500 +- 50: only $q20 of 2000 records with MAPQ >= 20"
+
+# The largest pairing prior accepted: every sum the pairing forms with it
+# stays in range (the sanitizer build reports any that does not).
+run align ref.tidx -1 far_1.fq -2 far_2.fq -d 100000
+expect_status 0 "-d 100000"
+CHECKS=$((CHECKS + 1))
+[ "$(grep -vc '^@' out)" -eq 2000 ] && ! grep -q 'runtime error' err ||
+  fail "-d 100000: $(grep -m1 'runtime error' err)"
 
 if have samtools; then
   cp "$D/genome.fa" genome.fa

@@ -46,6 +46,18 @@ expect_status 0 "through a symbolic link"
 expect_file_eq replaced.tidx tiny.tidx
 ls -a | grep -q '\.tmp' && fail "temporary file left behind: $(ls -a)"
 
+# A link to a file not there yet (through a second link, into another
+# directory): the index is written to that file and the links stay.
+mkdir sub
+ln -s sub/new.tidx dangling.tidx
+ln -s dangling.tidx chain.tidx
+run index -I 0 "$TINY" 10 chain.tidx
+expect_status 0 "through a dangling link"
+CHECKS=$((CHECKS + 1))
+[ -L chain.tidx ] && [ -L dangling.tidx ] || fail "dangling link was replaced by a file"
+expect_file_eq sub/new.tidx tiny.tidx
+ls -a . sub | grep -q '\.tmp' && fail "temporary file left behind: $(ls -a . sub)"
+
 # Writing to a device works directly.
 run index -I 0 "$TINY" 10 /dev/null
 expect_status 0 "device output"

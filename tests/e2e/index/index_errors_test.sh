@@ -75,6 +75,22 @@ expect_err_is "Could not write hash file: nodir/out.tidx"
 run index g.fa 22 adir
 expect_status 1 "output is a directory"
 expect_err_is "Could not write hash file: adir"
+# An empty output name is refused before the genome is read.
+run index g.fa 22 ""
+expect_status 1 "empty output name"
+expect_err_is "Could not write hash file: "
+ls -a | grep -q '\.tmp' && fail "temporary file left behind: $(ls -a)"
+# Links that go nowhere writable, or round in a loop.
+ln -s nodir/x.tidx nowhere.tidx
+ln -s loop1.tidx loop2.tidx
+ln -s loop2.tidx loop1.tidx
+for out in nowhere.tidx loop1.tidx; do
+  run index g.fa 10 "$out"
+  expect_status 1 "link $out"
+  expect_err_is "Could not write hash file: $out"
+  CHECKS=$((CHECKS + 1))
+  [ -L "$out" ] || fail "link $out was replaced"
+done
 
 # The output must never overwrite the genome it reads, under any name.
 ln g.fa hard.fa
