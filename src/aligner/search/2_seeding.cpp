@@ -254,8 +254,12 @@ void visit_strand(const tolve_params_t *p, MT_random &gen, mate_search_t &s,
 }
 
 bool need_more_coverage(const tolve_params_t *p, const mate_search_t &s) {
-  const int denom = p->DENUM_VAL != 0 ? p->DENUM_VAL : 1;
-  const int edits = s.best_edit.num_mm + s.best_edit.num_gap_open;
-  const int threshold = p->LOOK_AHEAD_NUM + (edits * p->NUM_VAL) / denom;
+  // In 64 bits: the options accept any int, and a product or sum that
+  // wrapped would end the walk before it began.
+  const int64_t denom = p->DENUM_VAL != 0 ? p->DENUM_VAL : 1;
+  const int64_t edits =
+      int64_t(s.best_edit.num_mm) + int64_t(s.best_edit.num_gap_open);
+  const int64_t threshold =
+      int64_t(p->LOOK_AHEAD_NUM) + (edits * p->NUM_VAL) / denom;
   return threshold > std::min(s.walk[0].coverage, s.walk[1].coverage);
 }

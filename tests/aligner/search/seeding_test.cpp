@@ -205,6 +205,36 @@ TEST(SeedingWalk, CoverageSkipShrinksAsCoverageGrows) {
   EXPECT_EQ(w.cursor, 7u);
 }
 
+// The look-ahead grows with the best alignment's edits times the penalty
+// factor; option values near the int limit must make the walk go on, not
+// wrap around and stop it at once.
+TEST(SeedingWalk, LookAheadFromLargeOptionValuesKeepsWalking) {
+  tolve_params_t p;
+  mate_search_t s;
+  s.walk[0].coverage = 5.0;
+  s.walk[1].coverage = 7.0;
+  s.best_edit.num_mm = 6;
+  s.best_edit.num_gap_open = 1;
+  p.LOOK_AHEAD_NUM = 2;
+  p.NUM_VAL = 0;
+  EXPECT_FALSE(need_more_coverage(&p, s)); // 2 < 5
+  p.NUM_VAL = 1;
+  EXPECT_TRUE(need_more_coverage(&p, s)); // 2 + 7 > 5
+  s.walk[0].coverage = 9.0;
+  s.walk[1].coverage = 9.5;
+  EXPECT_FALSE(need_more_coverage(&p, s)); // 9 > 9 fails
+  p.NUM_VAL = 306783379;                   // 7 x this passes INT_MAX
+  EXPECT_TRUE(need_more_coverage(&p, s));
+  p.NUM_VAL = 400000000;
+  EXPECT_TRUE(need_more_coverage(&p, s));
+  p.NUM_VAL = 2147483647;
+  p.LOOK_AHEAD_NUM = 2147483647;
+  EXPECT_TRUE(need_more_coverage(&p, s));
+  p.NUM_VAL = 1;
+  p.LOOK_AHEAD_NUM = 2147483641;
+  EXPECT_TRUE(need_more_coverage(&p, s));
+}
+
 class SeedingSearch : public ::testing::Test {
 protected:
   tiny_index_t idx;
