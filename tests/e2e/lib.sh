@@ -36,6 +36,29 @@ run_in() {
   tail -n +$((BANNER_LINES + 1)) err.full >err
 }
 
+# run_peak ARGS...: like run, and the peak resident memory of the run in kB
+# in PEAK_KB; empty when /usr/bin/time is missing (remembered as a skip).
+run_peak() {
+  PEAK_KB=""
+  if have /usr/bin/time; then
+    /usr/bin/time -f %M -o peak.kb "$BIN" "$@" >out 2>err.full
+    STATUS=$?
+    PEAK_KB=$(tail -n 1 peak.kb)
+  else
+    "$BIN" "$@" >out 2>err.full
+    STATUS=$?
+  fi
+  tail -n +$((BANNER_LINES + 1)) err.full >err
+}
+
+# expect_peak_below KB WHAT: the last run_peak stayed below KB (no check
+# without /usr/bin/time).
+expect_peak_below() {
+  [ -n "$PEAK_KB" ] || return 0
+  CHECKS=$((CHECKS + 1))
+  [ "$PEAK_KB" -lt "$1" ] 2>/dev/null || fail "${2:-}: peak memory $PEAK_KB kB, limit $1 kB"
+}
+
 expect_status() {
   CHECKS=$((CHECKS + 1))
   [ "$STATUS" -eq "$1" ] || fail "${2:-}: status $STATUS, expected $1 (stderr: $(head -c 300 err))"

@@ -6,6 +6,7 @@
 
 #include "aligner/pair/pair_state.h"
 #include "aligner/search/3_extension.h"
+#include "aligner/search/4_gapped.h"
 #include "aligner/setup/2_pen_tester.h"
 #include "aligner/setup/params.h"
 #include "aligner/setup/ref_table.h"
@@ -155,16 +156,16 @@ void ensure_kernels(pair_work_t &w, const pair_input_t &in, int t) {
   const tolve_params_t *p = in.p;
   const pen_tester &pen = *in.pen;
   const pair_mate_t &m = in.mate[t];
-  const int extra = pen.get_extra_dist(t);
+  // The gapped phase's windows, whose reach is capped whatever -e and -o
+  // ask for: the screened window is the read and the reach on each side.
+  const gapped_windows_t win = gapped_window_sizes(pen, t, m.len);
   k.nw[t].setup_penalties(pen.m_score, pen.mm_pen, pen.gap_pen + pen.ext_pen,
                           pen.ext_pen, p->M_SW, p->S_SW, p->D_SW, p->E_SW);
-  if (!k.nw[t].setup_read_reference(*m.packed[0], *m.packed[1],
-                                    m.len + 2 * WINDOW_PAD + 2 * extra, extra))
+  if (!k.nw[t].setup_read_reference(*m.packed[0], *m.packed[1], win.nw_len,
+                                    win.extra))
     length_mismatch();
   k.vec[t].setup_penalty(p->D_SW, p->E_SW, p->D_SW, p->E_SW, p->M_SW, p->S_SW);
-  // The screened window: the read and the extra reach on each side.
-  const int db_len = m.len + 2 * extra;
-  if (!k.vec[t].sw_vector_setup(db_len, *m.packed[0], *m.packed[1]))
+  if (!k.vec[t].sw_vector_setup(win.db_len, *m.packed[0], *m.packed[1]))
     length_mismatch();
   k.ready[t] = true;
 }

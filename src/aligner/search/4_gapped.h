@@ -14,7 +14,8 @@ const int CYCLE_BUDGET = 25; // cycles a mate may run once found is set
 const int MAX_EXTRA_REACH = 2048;
 } // namespace gapped
 
-// Window sizes of one mate's gapped search.
+// Window sizes of one mate's gapped search, also those of the mate rescue's
+// aligners.
 struct gapped_windows_t {
   int extra = 0;  // bases screened on each side of a candidate's read span
   int db_len = 0; // screened window: read + 2 extra

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "aligner/search/4_gapped.h"
 #include "pair_harness.h"
 
 namespace {
@@ -149,6 +150,26 @@ TEST_F(PairRecords, RescueByGlobalStep) {
   EXPECT_EQ(r[1][4], std::to_string(3 * m1 / 4));
   EXPECT_EQ(tag(r[1], "SM:i:"), "0");
   EXPECT_EQ(h.runs, 1);
+}
+
+// A gap allowance far beyond any window (100 openings of up to 10,000
+// bases) gives the rescue's aligners the gapped phase's widest reach, not
+// a window of two million bases; the mate is rescued as before.
+TEST_F(PairRecords, RescueWindowCappedForHugeGapAllowance) {
+  for (int max_gap : {100, 100000}) {
+    h.pen = pen_tester(0.05f, -1, 0.005f, max_gap, 10000, 5, 15, 40, 2);
+    std::string m2 = with_mismatches(at(chr1, 1201), {30, 60});
+    auto r = rescue(at(chr1, 1001), rc(m2));
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(r[1][1], "147");
+    EXPECT_EQ(r[1][3], "1201");
+    EXPECT_EQ(r[1][5], "100M");
+    EXPECT_EQ(tag(r[1], "XT:A:"), "S");
+    const int reach = gapped::MAX_EXTRA_REACH + WINDOW_PAD;
+    EXPECT_EQ(h.work.kern.nw[1].ref_len, 100 + 2 * WINDOW_PAD + 2 * reach);
+    EXPECT_EQ(h.work.kern.nw[1].band, reach);
+    EXPECT_EQ(h.work.kern.vec[1].dblen, 100 + 2 * reach);
+  }
 }
 
 TEST_F(PairRecords, RescueByLocalStepClipsAnEnd) {

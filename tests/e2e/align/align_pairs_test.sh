@@ -28,6 +28,22 @@ CHECKS=$((CHECKS + 1))
 [ "$(awk -F'\t' '$1 == "rescued" && $2 == 147 { print $4, $6, $20 }' out)" = "2201 100M XT:A:W" ] ||
   fail "-s: $(grep rescued out | cut -f1-6,20)"
 
+# Gap allowances far beyond any window (up to 100 openings of 10,000
+# bases) give the rescue the gapped phase's capped reach: the run stays
+# small, and every pair is written, with the rescued mate placed as before.
+for opt in "-e 10000 -o 100" "-o 10000" "-e 10000 -o 100000"; do
+  # shellcheck disable=SC2086
+  run_peak align g.tidx -1 pairs_1.fq -2 pairs_2.fq $opt
+  expect_status 0 "$opt"
+  expect_peak_below 2000000 "$opt"
+  CHECKS=$((CHECKS + 1))
+  [ "$(grep -vc '^@' out)" = "$(grep -vc '^@' pairs.sam)" ] ||
+    fail "$opt: $(grep -vc '^@' out) records"
+  CHECKS=$((CHECKS + 1))
+  [ "$(awk -F'\t' '$1 == "rescued" && $2 == 147 { print $4, $6 }' out)" = "2201 100M" ] ||
+    fail "$opt: $(grep rescued out | cut -f1-6)"
+done
+
 # One hit allowed: no XA tag anywhere; the records are otherwise the same.
 run align g.tidx -1 pairs_1.fq -2 pairs_2.fq -n 1
 expect_status 0 "-n 1"
