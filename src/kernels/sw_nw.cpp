@@ -17,6 +17,13 @@ template <typename T> void grow(T *&buf, size_t &cap, size_t n) {
 
 } // namespace
 
+bool matrix_fits(int read_len, int ref_len) {
+  if (read_len < 0 || ref_len < 0)
+    return false;
+  return (int64_t(read_len) + 1) * (int64_t(ref_len) + 1) <=
+         nw_const::MAX_MATRIX_CELLS;
+}
+
 sw_nw::~sw_nw() { clear(); }
 
 void sw_nw::setup_penalties(int nw_m_, int nw_s_, int nw_g_, int nw_e_,

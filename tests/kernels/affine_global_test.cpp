@@ -359,3 +359,14 @@ TEST(AffineGlobal, NarrowBandStaysConsistent) {
     EXPECT_EQ(path_penalty(path, read, win, P, left, right, 1), got);
   }
 }
+
+TEST(AffineGlobal, MatrixBound) {
+  // 4096 x 4096 cells is the bound itself.
+  EXPECT_TRUE(matrix_fits(4095, 4095));
+  EXPECT_FALSE(matrix_fits(4096, 4095));
+  EXPECT_TRUE(matrix_fits(0, 0));
+  // Products past the int range are not wrapped into range.
+  EXPECT_FALSE(matrix_fits(100000, 100000));
+  EXPECT_FALSE(matrix_fits(2147483647, 2147483647));
+  EXPECT_FALSE(matrix_fits(-1, 10));
+}

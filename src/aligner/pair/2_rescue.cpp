@@ -148,17 +148,19 @@ void rescue_m(pair_work_t &w, pair_input_t &in) {
 }
 
 // The aligners of target mate t, set up for its read the first time the
-// pair needs them.
-void ensure_kernels(pair_work_t &w, const pair_input_t &in, int t) {
+// pair needs them; false when the mate is too long for them.
+bool ensure_kernels(pair_work_t &w, const pair_input_t &in, int t) {
   rescue_kernels_t &k = w.kern;
   if (k.ready[t])
-    return;
+    return true;
   const tolve_params_t *p = in.p;
   const pen_tester &pen = *in.pen;
   const pair_mate_t &m = in.mate[t];
   // The gapped phase's windows, whose reach is capped whatever -e and -o
   // ask for: the screened window is the read and the reach on each side.
   const gapped_windows_t win = gapped_window_sizes(pen, t, m.len);
+  if (!matrix_fits(m.len, win.nw_len))
+    return false;
   k.nw[t].setup_penalties(pen.m_score, pen.mm_pen, pen.gap_pen + pen.ext_pen,
                           pen.ext_pen, p->M_SW, p->S_SW, p->D_SW, p->E_SW);
   if (!k.nw[t].setup_read_reference(*m.packed[0], *m.packed[1], win.nw_len,
@@ -168,15 +170,18 @@ void ensure_kernels(pair_work_t &w, const pair_input_t &in, int t) {
   if (!k.vec[t].sw_vector_setup(win.db_len, *m.packed[0], *m.packed[1]))
     length_mismatch();
   k.ready[t] = true;
+  return true;
 }
 
 // Local scores of target t's orientation s over the windows next to
 // anchor e of mate a, half a read apart; best and bpos receive the best
 // score (the first window on ties) and its window start. False when no
-// window scores above 0.
+// window scores above 0, and without a scan when the mate is too long for
+// the aligners that would place it.
 bool scan_windows(pair_work_t &w, pair_input_t &in, int a, int t,
                   const align_loc_pair_t &e, int s, int &best, uint32_t &bpos) {
-  ensure_kernels(w, in, t);
+  if (!ensure_kernels(w, in, t))
+    return false;
   const tolve_params_t *p = in.p;
   const int len = in.mate[t].len, max = p->MAX_TEMPLATE_SIZE;
   int64_t start = e.loc;

@@ -223,8 +223,12 @@ void gapped_phase(const tolve_params_t *p, int r, const mate_input_t &in,
                   mate_search_t &s, bool &found, bool too_short) {
   if (!needs_gapped_phase(p, s, found, too_short))
     return;
-  const gapped_windows_t win =
-      gapped_window_sizes(pen, r, int(in.packed[0]->size()));
+  const int read_len = int(in.packed[0]->size());
+  const gapped_windows_t win = gapped_window_sizes(pen, r, read_len);
+  // A read too long for the aligner's matrix keeps what the ungapped
+  // search found.
+  if (!matrix_fits(read_len, win.nw_len))
+    return;
   set_up_phase(p, r, in, pen, s, win);
   gapped_cycles(p, r, pen, store, gen, s, win, found);
 }

@@ -172,6 +172,22 @@ TEST_F(PairRecords, RescueWindowCappedForHugeGapAllowance) {
   }
 }
 
+// A mate far too long for the rescue's aligners is not scanned for, even
+// when the template size would let the windows reach it; both records are
+// written.
+TEST_F(PairRecords, MateTooLongForTheRescueIsNotScanned) {
+  h.p().MAX_TEMPLATE_SIZE = 300000;
+  const std::string long_mate = random_dna(100000, 73);
+  auto r = rescue(at(chr1, 1001), long_mate);
+  ASSERT_EQ(r.size(), 2u);
+  EXPECT_EQ(r[0][3], "1001");
+  EXPECT_EQ(r[1][2], "*");
+  EXPECT_EQ(r[1][9], rc(long_mate));
+  EXPECT_EQ(r[1][10], std::string(100000, 'I'));
+  EXPECT_EQ(h.runs, 0);
+  EXPECT_EQ(h.work.kern.nw[1].ref_len, 0);
+}
+
 TEST_F(PairRecords, RescueByLocalStepClipsAnEnd) {
   // Mate 2 (genome orientation) with 13 mismatches, too many for the
   // global step (at most 11), two of them among its first 6 bases and the

@@ -229,3 +229,34 @@ TEST(GappedWindows, SizesFollowTheExtensionAllowance) {
   w = gapped_window_sizes(wide, 0, 100);
   EXPECT_EQ(w.extra, gapped::MAX_EXTRA_REACH + 5);
 }
+
+// The aligner's matrix has a fixed bound: under the default allowances a
+// read of 3,324 bases still fits it (17 gap openings, reach 850) and has
+// its deletion placed; one base more and the read keeps only what the
+// ungapped search found: nothing is screened or set up.
+TEST(GappedLimits, ReadPastTheMatrixBoundSkipsThePhase) {
+  tiny_index_t idx;
+  std::string g = random_dna(6000, 13);
+  differ(g, 2039, 2044);
+  differ(g, 2045, 2040);
+  idx.build({{"chr1", g}}, 12, 0);
+  for (int len : {3324, 3325}) {
+    search_run_t run(default_pen());
+    test_read_t read(with_deletion(g, 1000, size_t(len), 2040, 5), idx);
+    run.run(idx, read);
+    SCOPED_TRACE(len);
+    const gapped_windows_t w = gapped_window_sizes(run.pen, 0, len);
+    EXPECT_EQ(matrix_fits(len, w.nw_len), len == 3324);
+    if (len == 3325) {
+      EXPECT_FALSE(run.found);
+      EXPECT_EQ(run.store.get_main_size(), 0);
+      EXPECT_EQ(run.s.num_sw, 0);
+      EXPECT_EQ(run.s.nw.ref_len, 0);
+      EXPECT_EQ(run.s.vsw.dblen, 0);
+      continue;
+    }
+    ASSERT_TRUE(run.found);
+    EXPECT_EQ(run.store.main_store[0].loc, 1001u);
+    EXPECT_EQ(run.store.main_store[0].cigar, "1040M5D2284M");
+  }
+}
