@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "common/path_utils.h"
 #include "common/strings.h"
 
 namespace {
@@ -57,14 +58,22 @@ bool open_files(const check_args_t &a, check_files_t &f) {
       !open_one(f.map_file, a.map_filename, std::ios::in | std::ios::binary,
                 "Could not open map file: "))
     return false;
+  if (!open_one(f.sam_file, a.sam_filename, std::ios::in,
+                "Could not open SAM file: "))
+    return false;
   const std::string &p = a.output_prefix;
-  return open_one(f.sam_file, a.sam_filename, std::ios::in,
-                  "Could not open SAM file: ") &&
-         open_one(f.fq_file, p + "_wrong.fq", std::ios::out,
+  const std::string fq = p + "_wrong.fq", sam = p + "_wrong.sam",
+                    err = p + ".err";
+  std::vector<std::string> inputs = {a.sam_filename};
+  if (a.map_exists)
+    inputs.push_back(a.map_filename);
+  if (refuse_output_over_input({fq, sam, err}, inputs))
+    return false;
+  return open_one(f.fq_file, fq, std::ios::out,
                   "Could not write to fq file: ") &&
-         open_one(f.out_sam_file, p + "_wrong.sam", std::ios::out,
+         open_one(f.out_sam_file, sam, std::ios::out,
                   "Could not write to out sam file: ") &&
-         open_one(f.out_err_file, p + ".err", std::ios::out,
+         open_one(f.out_err_file, err, std::ios::out,
                   "Could not write to out err file: ");
 }
 
@@ -157,6 +166,16 @@ void write_check_report(std::ostream &os, uint64_t num_reads, int min_mapq,
   pct_line(os, "Total multi mapped:   ", multi, num_reads);
   pct_line(os, "Total multi correct:  ", multi_correct, multi);
   os << "Total alignments:     " << all_reads << std::endl;
+}
+
+bool refuse_output_over_input(const std::vector<std::string> &outputs,
+                              const std::vector<std::string> &inputs) {
+  const std::string out = output_over_input(outputs, inputs);
+  if (out.empty())
+    return false;
+  std::cerr << "ERROR: Output file " << out << " would overwrite an input file"
+            << std::endl;
+  return true;
 }
 
 int run_checker(const args_t &args, const checker_t &checker) {

@@ -207,6 +207,8 @@ int pair_reads(args_t args) {
     return 3;
   std::string name1 = params.output_prefix + "_1.fq";
   std::string name2 = params.output_prefix + "_2.fq";
+  if (overwrites_genome(params.genome_filename, {name1, name2}))
+    return 3;
   std::ofstream out1, out2;
   if (!open_reads_file(out1, name1) || !open_reads_file(out2, name2))
     return 3;

@@ -37,6 +37,27 @@ run check_single "$D/single.sam" 0 10 20 p
 expect_status 1 "unwritable err output"
 expect_err_is "Could not write to out err file: p.err"
 
+# No output may empty an input, under any name: refused with nothing
+# opened for writing.
+cp "$D/single.sam" run_wrong.sam
+ln -s run_wrong.sam soft.sam
+cp edited.map run.err
+refuses_over() {
+  local out=$1
+  shift
+  run check_single "$@"
+  expect_status 1 "$out over an input: $*"
+  expect_out_empty
+  expect_err_is "ERROR: Output file $out would overwrite an input file"
+}
+refuses_over run_wrong.sam run_wrong.sam 0 10 20 run
+refuses_over run_wrong.sam soft.sam 0 10 20 run
+refuses_over run.err run.err "$D/single.sam" 0 10 20 run
+expect_file_eq run_wrong.sam "$D/single.sam"
+expect_file_eq run.err edited.map
+CHECKS=$((CHECKS + 1))
+[ ! -e run_wrong.fq ] || fail "an output was opened before the refusal"
+
 head -c 30 edited.map >cut.map
 run check_single cut.map "$D/single.sam" 0 10 20 o2
 expect_status 1 "cut map"

@@ -31,6 +31,20 @@ run pair_reads "$G" 30 30 10 1 200 20 1 nodir/p
 expect_status 3 "unwritable prefix"
 expect_err_is "ERROR: Cannot write to reads file, nodir/p_1.fq"
 
+# No output may empty the genome, under any name.
+cp "$G" gg_1.fq
+ln -s gg_1.fq soft.fa
+for genome in gg_1.fq soft.fa; do
+  run pair_reads "$genome" 30 30 10 1 200 20 1 gg
+  expect_status 3 "output over the genome $genome"
+  expect_err_is "ERROR: Output file gg_1.fq would overwrite the genome file"
+done
+cp "$G" gg_2.fq
+run pair_reads gg_2.fq 30 30 10 1 200 20 1 gg
+expect_err_is "ERROR: Output file gg_2.fq would overwrite the genome file"
+expect_file_eq gg_1.fq "$G"
+expect_file_eq gg_2.fq "$G"
+
 run pair_reads "$G" 30 0 10 1 200 20 1 p
 expect_status 3 "read length 2 is 0"
 expect_err_is "ERROR: Bad read length: 0"
