@@ -5,6 +5,7 @@
 
 #include "common/path_utils.h"
 #include "common/strings.h"
+#include "simulate/sim_checks.h"
 
 namespace {
 
@@ -220,7 +221,8 @@ int run_checker(const args_t &args, const checker_t &checker) {
               << " SAM lines with fewer than " << SAM_MIN_COLUMNS << " columns"
               << std::endl;
   write_check_report(std::cout, a.num_reads, a.min_mapq, ctx.totals, all_reads);
-  return close_outputs(f, a.output_prefix) ? 0 : 1;
+  const bool reported = check_written(std::cout, "standard output");
+  return close_outputs(f, a.output_prefix) && reported ? 0 : 1;
 }
 
 void count_group(check_totals_t &t, bool good_read, bool mapped,

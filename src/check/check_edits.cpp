@@ -10,6 +10,7 @@
 #include "commands.h"
 #include "common/constants.h"
 #include "common/strings.h"
+#include "simulate/sim_checks.h"
 
 namespace {
 
@@ -343,5 +344,6 @@ int check_edits(args_t args) {
   tally_truth(edits_dict_indel, out.missed_indel, c.total_real_variants_indel,
               c.total_real_variants_found_indel);
   write_edits_report(std::cout, a.qual_limit, c);
-  return close_outputs(out, a.output_prefix) ? 0 : 1;
+  const bool reported = check_written(std::cout, "standard output");
+  return close_outputs(out, a.output_prefix) && reported ? 0 : 1;
 }

@@ -123,4 +123,13 @@ expect_out_file expected
 CHECKS=$((CHECKS + 1))
 [ "$(wc -l <e.missed)" -eq 4 ] && [ "$(wc -l <e.missed_indel)" -eq 4 ] ||
   fail "every truth line must be missed"
+
+# A report that cannot be written is not a success.
+if [ -w /dev/full ]; then
+  "$BIN" check_edits "$E" "$V" 0 5 2 10 full >/dev/full 2>err.full
+  STATUS=$?
+  tail -n +$((BANNER_LINES + 1)) err.full >err
+  expect_status 1 "check_edits to a full device"
+  expect_err_line "ERROR: Could not write to standard output"
+fi
 finish

@@ -129,4 +129,13 @@ run check_pair edited.map chr9.sam 1 3 0 0 u
 expect_status 1 "sequence missing from map"
 expect_err_line "reference not found in map: chr9"
 expect_out_empty
+
+# A report that cannot be written is not a success.
+if [ -w /dev/full ]; then
+  "$BIN" check_pair "$D/pair.sam" 0 10 20 20 full >/dev/full 2>err.full
+  STATUS=$?
+  tail -n +$((BANNER_LINES + 1)) err.full >err
+  expect_status 1 "check_pair to a full device"
+  expect_err_line "ERROR: Could not write to standard output"
+fi
 finish

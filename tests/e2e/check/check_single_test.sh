@@ -151,4 +151,13 @@ head -n 1 "$D/single_unmapped_ref.sam" | sed 's/$/\t/' >expected.sam
 expect_file_eq u_wrong.sam expected.sam
 printf '1\t60\t0\t0\t0\t0\t0\t0\t0\n' >expected.err
 expect_file_eq u.err expected.err
+
+# A report that cannot be written is not a success.
+if [ -w /dev/full ]; then
+  "$BIN" check_single "$D/single.sam" 0 10 20 full >/dev/full 2>err.full
+  STATUS=$?
+  tail -n +$((BANNER_LINES + 1)) err.full >err
+  expect_status 1 "check_single to a full device"
+  expect_err_line "ERROR: Could not write to standard output"
+fi
 finish
