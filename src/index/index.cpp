@@ -97,12 +97,22 @@ int parse_index_args(const args_t &args, index_args_t &a) {
   return 0;
 }
 
-bool open_genome(const std::string &path, std::ifstream &in) {
+// 0 with the genome open, else the status after the message. The genome is
+// read twice (as text, then packed), which only a regular file allows; a
+// FIFO would even block the open until something wrote to it.
+int open_genome(const std::string &path, std::ifstream &in) {
   struct stat st;
-  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-    return false;
-  in.open(path);
-  return in.is_open();
+  const bool exists = stat(path.c_str(), &st) == 0;
+  if (exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+    std::cerr << "ERROR: Genome file is not a regular file: " << path << "\n";
+    return 1;
+  }
+  if (!exists || !S_ISDIR(st.st_mode))
+    in.open(path);
+  if (in.is_open())
+    return 0;
+  std::cerr << "Could not open genome file: " << path << "\n";
+  return 1;
 }
 
 // Walks the chromosomes in name order with their progress line and hands
@@ -235,10 +245,8 @@ int index(args_t args) {
   if (status != 0)
     return status;
   std::ifstream genome_in;
-  if (!open_genome(a.genome_path, genome_in)) {
-    std::cerr << "Could not open genome file: " << a.genome_path << "\n";
-    return 1;
-  }
+  if ((status = open_genome(a.genome_path, genome_in)) != 0)
+    return status;
   index_output_t out;
   if (!open_index_output(a.out_path, a.genome_path, out)) {
     std::cerr << "Could not write hash file: " << a.out_path << "\n";
