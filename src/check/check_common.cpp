@@ -3,7 +3,9 @@
 #include <fstream>
 #include <iostream>
 
+#include "common/path_utils.h"
 #include "common/strings.h"
+#include "simulate/sim_checks.h"
 
 namespace {
 
@@ -57,14 +59,22 @@ bool open_files(const check_args_t &a, check_files_t &f) {
       !open_one(f.map_file, a.map_filename, std::ios::in | std::ios::binary,
                 "Could not open map file: "))
     return false;
+  if (!open_one(f.sam_file, a.sam_filename, std::ios::in,
+                "Could not open SAM file: "))
+    return false;
   const std::string &p = a.output_prefix;
-  return open_one(f.sam_file, a.sam_filename, std::ios::in,
-                  "Could not open SAM file: ") &&
-         open_one(f.fq_file, p + "_wrong.fq", std::ios::out,
+  const std::string fq = p + "_wrong.fq", sam = p + "_wrong.sam",
+                    err = p + ".err";
+  std::vector<std::string> inputs = {a.sam_filename};
+  if (a.map_exists)
+    inputs.push_back(a.map_filename);
+  if (refuse_output_over_input({fq, sam, err}, inputs))
+    return false;
+  return open_one(f.fq_file, fq, std::ios::out,
                   "Could not write to fq file: ") &&
-         open_one(f.out_sam_file, p + "_wrong.sam", std::ios::out,
+         open_one(f.out_sam_file, sam, std::ios::out,
                   "Could not write to out sam file: ") &&
-         open_one(f.out_err_file, p + ".err", std::ios::out,
+         open_one(f.out_err_file, err, std::ios::out,
                   "Could not write to out err file: ");
 }
 
@@ -159,6 +169,16 @@ void write_check_report(std::ostream &os, uint64_t num_reads, int min_mapq,
   os << "Total alignments:     " << all_reads << std::endl;
 }
 
+bool refuse_output_over_input(const std::vector<std::string> &outputs,
+                              const std::vector<std::string> &inputs) {
+  const std::string out = output_over_input(outputs, inputs);
+  if (out.empty())
+    return false;
+  std::cerr << "ERROR: Output file " << out << " would overwrite an input file"
+            << std::endl;
+  return true;
+}
+
 int run_checker(const args_t &args, const checker_t &checker) {
   if (args.size() < checker.min_words || args.size() > checker.min_words + 1) {
     checker.print_usage();
@@ -201,7 +221,8 @@ int run_checker(const args_t &args, const checker_t &checker) {
               << " SAM lines with fewer than " << SAM_MIN_COLUMNS << " columns"
               << std::endl;
   write_check_report(std::cout, a.num_reads, a.min_mapq, ctx.totals, all_reads);
-  return close_outputs(f, a.output_prefix) ? 0 : 1;
+  const bool reported = check_written(std::cout, "standard output");
+  return close_outputs(f, a.output_prefix) && reported ? 0 : 1;
 }
 
 void count_group(check_totals_t &t, bool good_read, bool mapped,

@@ -68,6 +68,11 @@ void write_wrong_group(const aln_list_t &aln_list, std::ostream &out_sam_file,
 void write_check_report(std::ostream &os, uint64_t num_reads, int min_mapq,
                         const check_totals_t &t, int64_t all_reads);
 
+// True, after the message, when one of `outputs` is one of `inputs` under
+// any name: opening it would empty the input before it is read.
+bool refuse_output_over_input(const std::vector<std::string> &outputs,
+                              const std::vector<std::string> &inputs);
+
 // The command around a kernel: arguments, files, map, grouping, report.
 struct checker_t {
   void (*print_usage)();

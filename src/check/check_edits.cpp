@@ -6,9 +6,11 @@
 #include <fstream>
 #include <iostream>
 
+#include "check/check_common.h"
 #include "commands.h"
 #include "common/constants.h"
 #include "common/strings.h"
+#include "simulate/sim_checks.h"
 
 namespace {
 
@@ -107,12 +109,18 @@ bool open_output(std::ofstream &os, const std::string &name, const char *what) {
   return false;
 }
 
-bool open_outputs(const std::string &prefix, edits_outputs_t &out) {
-  return open_output(out.missed, prefix + ".missed", "missed SNP") &&
-         open_output(out.wrong_snp, prefix + ".wrong_snp", "wrong SNP") &&
-         open_output(out.missed_indel, prefix + ".missed_indel",
-                     "missed indel") &&
-         open_output(out.wrong_indel, prefix + ".wrong_indel", "wrong indel");
+bool open_outputs(const edits_args_t &a, edits_outputs_t &out) {
+  const std::string &p = a.output_prefix;
+  const std::string missed = p + ".missed", wrong_snp = p + ".wrong_snp",
+                    missed_indel = p + ".missed_indel",
+                    wrong_indel = p + ".wrong_indel";
+  if (refuse_output_over_input({missed, wrong_snp, missed_indel, wrong_indel},
+                               {a.edits_filename, a.vcf_filename}))
+    return false;
+  return open_output(out.missed, missed, "missed SNP") &&
+         open_output(out.wrong_snp, wrong_snp, "wrong SNP") &&
+         open_output(out.missed_indel, missed_indel, "missed indel") &&
+         open_output(out.wrong_indel, wrong_indel, "wrong indel");
 }
 
 bool check_numbers(const args_t &args, edits_args_t &a) {
@@ -305,7 +313,7 @@ int check_edits(args_t args) {
   a.vcf_filename = args[1];
   a.output_prefix = args[6];
   edits_outputs_t out;
-  if (!open_outputs(a.output_prefix, out))
+  if (!open_outputs(a, out))
     return 1;
   std::ifstream edits_file(a.edits_filename);
   if (!edits_file) {
@@ -336,5 +344,6 @@ int check_edits(args_t args) {
   tally_truth(edits_dict_indel, out.missed_indel, c.total_real_variants_indel,
               c.total_real_variants_found_indel);
   write_edits_report(std::cout, a.qual_limit, c);
-  return close_outputs(out, a.output_prefix) ? 0 : 1;
+  const bool reported = check_written(std::cout, "standard output");
+  return close_outputs(out, a.output_prefix) && reported ? 0 : 1;
 }

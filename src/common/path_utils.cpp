@@ -60,3 +60,18 @@ std::vector<std::string> list_dir(const std::string &dir) {
   std::sort(out.begin(), out.end());
   return out;
 }
+
+bool same_file(const std::string &a, const std::string &b) {
+  struct stat sa, sb;
+  return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 &&
+         sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+std::string output_over_input(const std::vector<std::string> &outputs,
+                              const std::vector<std::string> &inputs) {
+  for (const std::string &out : outputs)
+    for (const std::string &in : inputs)
+      if (same_file(out, in))
+        return out;
+  return "";
+}

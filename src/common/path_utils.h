@@ -18,3 +18,13 @@ bool mkdir(const std::string &dir);
 // order, without those whose names begin with '.'; a path that is not a
 // directory lists itself, one that does not exist lists nothing.
 std::vector<std::string> list_dir(const std::string &dir);
+
+// True when both paths name one existing file, whatever links or other
+// names lead to it.
+bool same_file(const std::string &a, const std::string &b);
+
+// Opening an output for writing empties it, so no output may be an input.
+// The first of `outputs` that is the same file as one of `inputs`, or ""
+// when none is.
+std::string output_over_input(const std::vector<std::string> &outputs,
+                              const std::vector<std::string> &inputs);

@@ -97,12 +97,22 @@ int parse_index_args(const args_t &args, index_args_t &a) {
   return 0;
 }
 
-bool open_genome(const std::string &path, std::ifstream &in) {
+// 0 with the genome open, else the status after the message. The genome is
+// read twice (as text, then packed), which only a regular file allows; a
+// FIFO would even block the open until something wrote to it.
+int open_genome(const std::string &path, std::ifstream &in) {
   struct stat st;
-  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-    return false;
-  in.open(path);
-  return in.is_open();
+  const bool exists = stat(path.c_str(), &st) == 0;
+  if (exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+    std::cerr << "ERROR: Genome file is not a regular file: " << path << "\n";
+    return 1;
+  }
+  if (!exists || !S_ISDIR(st.st_mode))
+    in.open(path);
+  if (in.is_open())
+    return 0;
+  std::cerr << "Could not open genome file: " << path << "\n";
+  return 1;
 }
 
 // Walks the chromosomes in name order with their progress line and hands
@@ -140,6 +150,20 @@ collect_records(const std::map<std::string, std::string> &seqs,
   return recs;
 }
 
+// A zero-length sequence shares its start with the next one, and a reader
+// could not tell which of the two names owns the bases: the table lists only
+// sequences that hold bases. A genome without any base keeps all its names,
+// as a table must list at least one sequence.
+std::map<std::string, uint64_t>
+sequence_table(const std::map<std::string, std::string> &seqs,
+               const std::map<std::string, uint64_t> &starts) {
+  std::map<std::string, uint64_t> table;
+  for (const auto &chr : seqs)
+    if (!chr.second.empty())
+      table.emplace(chr.first, starts.at(chr.first));
+  return table.empty() ? starts : table;
+}
+
 int report_write_failure(const index_args_t &a) {
   std::cerr << "Could not write hash file: " << a.out_path << "\n";
   return 1;
@@ -150,6 +174,7 @@ int report_write_failure(const index_args_t &a) {
 // text and its packed form are never held together.
 int write_genome_part(const index_args_t &a, int64_t genome_len,
                       const std::map<std::string, uint64_t> &starts,
+                      const std::map<std::string, uint64_t> &table,
                       gz_writer_t &w) {
   std::unique_ptr<uint8_t[]> mm_table(gen_mm_table());
   bit_DNA_t genome(mm_table.get());
@@ -169,7 +194,7 @@ int write_genome_part(const index_args_t &a, int64_t genome_len,
     std::cerr << "Error reading genome\n";
     return 1;
   }
-  write_index_head(w, a.mode, genome_len, genome, packed_starts);
+  write_index_head(w, a.mode, genome_len, genome, table);
   return 0;
 }
 
@@ -193,11 +218,12 @@ int build_index(const index_args_t &a, std::ifstream &genome_in,
   std::cerr << "Analysing hash...\n";
   const group_stats_t stats = group_histogram(recs.data(), recs.size());
   print_histogram(std::cerr, stats);
+  const std::map<std::string, uint64_t> table = sequence_table(seqs, starts);
   std::map<std::string, std::string>().swap(seqs);
 
   gz_writer_t w;
   gz_writer_init(w, out.file, WRITE_BUFFER);
-  status = write_genome_part(a, genome_len, starts, w);
+  status = write_genome_part(a, genome_len, starts, table, w);
   if (status != 0)
     return status;
   if (w.failed)
@@ -219,10 +245,8 @@ int index(args_t args) {
   if (status != 0)
     return status;
   std::ifstream genome_in;
-  if (!open_genome(a.genome_path, genome_in)) {
-    std::cerr << "Could not open genome file: " << a.genome_path << "\n";
-    return 1;
-  }
+  if ((status = open_genome(a.genome_path, genome_in)) != 0)
+    return status;
   index_output_t out;
   if (!open_index_output(a.out_path, a.genome_path, out)) {
     std::cerr << "Could not write hash file: " << a.out_path << "\n";

@@ -16,7 +16,10 @@ void write_index_head(gz_writer_t &w, int mode, int64_t genome_len,
   // Same record as bit_DNA_t::write_serialised.
   gz_put<uint64_t>(w, genome.curr_loc);
   gz_put<uint64_t>(w, genome.data.size());
-  gz_put_bytes(w, genome.data.data(), genome.data.size());
+  // A genome without bases has no bytes, and its empty vector's data() may
+  // be null, which memcpy must never get.
+  if (!genome.data.empty())
+    gz_put_bytes(w, genome.data.data(), genome.data.size());
   gz_put<uint64_t>(w, starts.size());
   for (const auto &chr : starts) {
     gz_put<uint64_t>(w, chr.first.size());

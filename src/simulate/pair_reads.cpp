@@ -200,13 +200,19 @@ int pair_reads(args_t args) {
     pair_reads_usage();
     return 3;
   }
-  if (!check_read_len(params.read_len1) || !check_read_len(params.read_len2))
+  // The refusals guard runs that could never finish; a run asked for no
+  // pair always does.
+  const bool any = params.num_reads > 0;
+  if (any &&
+      (!check_read_len(params.read_len1) || !check_read_len(params.read_len2)))
     return 3;
   std::ifstream genome_file;
   if (!open_genome_file(genome_file, params.genome_filename))
     return 3;
   std::string name1 = params.output_prefix + "_1.fq";
   std::string name2 = params.output_prefix + "_2.fq";
+  if (overwrites_genome(params.genome_filename, {name1, name2}))
+    return 3;
   std::ofstream out1, out2;
   if (!open_reads_file(out1, name1) || !open_reads_file(out2, name2))
     return 3;
@@ -215,7 +221,7 @@ int pair_reads(args_t args) {
   int status = load_sim_genome(genome_file, genome);
   if (status != 0)
     return status;
-  if (!check_pair_genome(params, genome))
+  if (any && !check_pair_genome(params, genome))
     return 3;
   if (!simulate_pair_reads(params, genome, gen, out1, out2)) {
     std::cerr << "ERROR: No pair accepted in " << MAX_REJECTED_PAIRS

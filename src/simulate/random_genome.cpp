@@ -1,6 +1,5 @@
 // random_genome: a haploid mutated copy of a genome, with its coordinate map
 // and its edits file as the truth for later scoring.
-#include <sys/stat.h>
 
 #include <cctype>
 #include <cmath>
@@ -18,6 +17,7 @@
 #include "common/strings.h"
 #include "simulate/coord_map.h"
 #include "simulate/edits_file.h"
+#include "simulate/sim_checks.h"
 
 namespace {
 
@@ -161,19 +161,6 @@ bool sequences_fit(const std::map<std::string, std::string> &genome_str) {
   return true;
 }
 
-// Opening an output truncates it: naming the genome file as an output would
-// destroy the input before it is read.
-bool overwrites_input(const std::string &input, const std::string &output) {
-  struct stat a, b;
-  if (stat(input.c_str(), &a) != 0 || stat(output.c_str(), &b) != 0)
-    return false;
-  if (a.st_dev != b.st_dev || a.st_ino != b.st_ino)
-    return false;
-  std::cerr << "ERROR: Output file " << output
-            << " would overwrite the genome file\n";
-  return true;
-}
-
 bool report_write_failure(const std::ostream &os, const std::string &file) {
   if (os)
     return false;
@@ -208,9 +195,7 @@ int random_genome(args_t args) {
   const std::string fa_name = output_prefix + ".fa";
   const std::string edits_name = output_prefix + ".edits";
   const std::string map_name = output_prefix + ".fa.map";
-  if (overwrites_input(genome_filename, fa_name) ||
-      overwrites_input(genome_filename, edits_name) ||
-      overwrites_input(genome_filename, map_name))
+  if (overwrites_genome(genome_filename, {fa_name, edits_name, map_name}))
     return 3;
   std::ofstream fa(fa_name);
   if (!fa) {

@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "common/path_utils.h"
 #include "simulate/sim_genome.h"
 
 bool check_read_len(int64_t read_len) {
@@ -33,4 +34,14 @@ bool check_written(std::ostream &out, const std::string &what) {
     return true;
   std::cerr << "ERROR: Could not write to " << what << std::endl;
   return false;
+}
+
+bool overwrites_genome(const std::string &genome,
+                       const std::vector<std::string> &outputs) {
+  const std::string out = output_over_input(outputs, {genome});
+  if (out.empty())
+    return false;
+  std::cerr << "ERROR: Output file " << out
+            << " would overwrite the genome file\n";
+  return true;
 }

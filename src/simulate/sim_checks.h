@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <vector>
 
 struct sim_genome_t;
 
@@ -13,3 +14,8 @@ bool check_windows(const sim_genome_t &genome, int64_t read_len,
                    int64_t window_len);
 // Flushes and checks a finished output stream.
 bool check_written(std::ostream &out, const std::string &what);
+// Opening an output truncates it: an output that is the genome file (under
+// any name) would destroy the input before it is read. True, after the
+// message, when one of `outputs` is.
+bool overwrites_genome(const std::string &genome,
+                       const std::vector<std::string> &outputs);

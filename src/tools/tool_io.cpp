@@ -3,6 +3,8 @@
 #include <iostream>
 #include <sys/stat.h>
 
+#include "common/path_utils.h"
+
 namespace {
 
 const size_t FLUSH_AT = size_t(1) << 16;
@@ -122,20 +124,11 @@ bool out_create_all(std::vector<out_file_t> &files,
 
 bool output_is_input(const std::vector<std::string> &outputs,
                      const std::vector<std::string> &inputs) {
-  for (const std::string &out : outputs) {
-    struct stat so;
-    if (stat(out.c_str(), &so) != 0)
-      continue;
-    for (const std::string &in : inputs) {
-      struct stat si;
-      if (stat(in.c_str(), &si) == 0 && same_file(so, si)) {
-        std::cerr << "Error: output file is an input file: " << out
-                  << std::endl;
-        return true;
-      }
-    }
-  }
-  return false;
+  const std::string out = output_over_input(outputs, inputs);
+  if (out.empty())
+    return false;
+  std::cerr << "Error: output file is an input file: " << out << std::endl;
+  return true;
 }
 
 bool stdout_is_input(const std::vector<std::string> &inputs) {

@@ -108,3 +108,21 @@ TEST(PathUtils, ListDirSortedWithoutHiddenEntries) {
   EXPECT_EQ(list_dir(file), words{file});
   EXPECT_EQ(list_dir(s.dir + "/*"), words{}); // no pattern expansion
 }
+
+TEST(PathUtils, SameFileThroughLinksAndOtherNames) {
+  scratch_t s;
+  const std::string in = s.touch("in.fq"), other = s.touch("other.fq");
+  const std::string hard = s.dir + "/hard.fq", soft = s.dir + "/soft.fq";
+  ASSERT_EQ(link(in.c_str(), hard.c_str()), 0);
+  ASSERT_EQ(symlink("in.fq", soft.c_str()), 0);
+  EXPECT_TRUE(same_file(in, s.dir + "/./in.fq"));
+  EXPECT_TRUE(same_file(hard, soft));
+  EXPECT_FALSE(same_file(in, other)); // equal contents are not enough
+  EXPECT_FALSE(same_file(in, s.dir + "/missing"));
+  EXPECT_FALSE(same_file(s.dir + "/missing", s.dir + "/missing"));
+  // The first output that is an input is named; absent files never are.
+  EXPECT_EQ(output_over_input({s.dir + "/new.fq", other, soft}, {in, other}),
+            other);
+  EXPECT_EQ(output_over_input({s.dir + "/new.fq", hard}, {"", in}), hard);
+  EXPECT_EQ(output_over_input({s.dir + "/new.fq", ""}, {in, ""}), "");
+}

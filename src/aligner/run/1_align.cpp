@@ -71,7 +71,7 @@ int run_align(tolve_params_t *p, std::vector<std::string> &args) {
   const std::string index_name = args[0];
   args.erase(args.begin());
   std::string read_files[2];
-  int s = read_align_options(p, args, read_files);
+  int s = read_align_options(p, index_name, args, read_files);
   if (s)
     return s;
   gz_input_t in;

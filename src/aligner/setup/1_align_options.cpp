@@ -7,6 +7,7 @@
 #include "aligner/setup/param_reader.h"
 #include "aligner/setup/params.h"
 #include "common/fast.h"
+#include "common/path_utils.h"
 #include "common/strings.h"
 
 namespace {
@@ -288,7 +289,10 @@ int pairing_opts(const param_reader &r, tolve_params_t *p) {
   return 0;
 }
 
-int hybrid_opt(const param_reader &r, tolve_params_t *p) {
+// The hybrid files are created before anything is read, so none of them may
+// be the index or a read file.
+int hybrid_opt(const param_reader &r, tolve_params_t *p,
+               const std::vector<std::string> &inputs) {
   std::string prefix = r.get_val("y");
   if (prefix.empty())
     return 0;
@@ -297,6 +301,10 @@ int hybrid_opt(const param_reader &r, tolve_params_t *p) {
     names[0] = prefix + "_1.fq";
     names[1] = prefix + "_2.fq";
   }
+  const std::string over = output_over_input({names[0], names[1]}, inputs);
+  if (!over.empty())
+    return fail("ERROR: Hybrid file " + over +
+                " would overwrite an input file");
   for (int i = 0; i < (p->paired ? 2 : 1); i++) {
     p->hybrid_out[i] = new std::ofstream(names[i].c_str());
     if (!p->hybrid_out[i]->is_open())
@@ -464,7 +472,8 @@ void create_readers(tolve_params_t *p) {
 
 } // namespace
 
-int read_align_options(tolve_params_t *p, const std::vector<std::string> &words,
+int read_align_options(tolve_params_t *p, const std::string &index_name,
+                       const std::vector<std::string> &words,
                        std::string read_files[2]) {
   param_reader r = make_reader();
   int stop = r.add_params(words);
@@ -479,9 +488,9 @@ int read_align_options(tolve_params_t *p, const std::vector<std::string> &words,
   p->pen = new pen_tester(t.mm_prob, t.max_mm, t.gap_rate, t.max_gap, t.max_ext,
                           t.m_score, t.mm_pen, t.gap_pen, t.ext_pen);
   if ((s = read_length_opts(r, p)) || (s = pairing_opts(r, p)) ||
-      (s = hybrid_opt(r, p)) || (s = sw_opts(r, p)) ||
-      (s = seeding_opts(r, p)) || (s = quality_opts(r, p)) ||
-      (s = read_group_opts(r, p)))
+      (s = hybrid_opt(r, p, {index_name, read_files[0], read_files[1]})) ||
+      (s = sw_opts(r, p)) || (s = seeding_opts(r, p)) ||
+      (s = quality_opts(r, p)) || (s = read_group_opts(r, p)))
     return s;
   output_opts(r, p);
   create_readers(p);

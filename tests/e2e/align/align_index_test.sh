@@ -26,9 +26,7 @@ if have samtools; then
   samtools view -H out >/dev/null 2>samtools.err || fail "samtools rejects the header: $(cat samtools.err)"
 fi
 
-# An empty sequence gets no @SQ line. (c_empty shares its start with c; the
-# index does not record which of the two holds the bases, and the first
-# name in byte order is taken.)
+# An empty sequence gets no @SQ line: the index leaves it out.
 printf '>a\nACGTACGTACGTACGTAC\n>c_empty\n>c\nGGGGCCCCAAAATTTTGG\n>z_end\n' >empty.fa
 "$BIN" index empty.fa 12 empty.tidx 2>/dev/null || fail "index of empty.fa"
 run align empty.tidx -1 r.fq --rg G1 --pl ILLUMINA --lb L1
@@ -45,6 +43,20 @@ expect_status 0 "spaced index with k 10"
 expect_err_line "k-mer size: 14"
 CHECKS=$((CHECKS + 1))
 grep -q "^@SQ	SN:[^	]*	LN:48502$" out || fail "lambda @SQ line: $(grep @SQ out)"
+
+# The empty b before c must not take c's bases or its reads.
+lam=$(grep -v '^>' lambda.fa | tr -d '\n')
+printf '>a\n%s\n>b\n>c\n%s\n' "${lam:0:1000}" "${lam:2000:1000}" >abc.fa
+"$BIN" index abc.fa 12 abc.tidx 2>/dev/null || fail "index of abc.fa"
+printf '@rc\n%s\n+\n%s\n' "${lam:2100:100}" "$(printf "%100s" "" | tr " " I)" >rc.fq
+run align abc.tidx -1 rc.fq
+expect_status 0 "empty sequence before another"
+CHECKS=$((CHECKS + 1))
+[ "$(grep '^@SQ' out)" = "$(printf '@SQ\tSN:a\tLN:1000\n@SQ\tSN:c\tLN:1000')" ] ||
+  fail "@SQ lines: $(grep '^@SQ' out)"
+CHECKS=$((CHECKS + 1))
+grep -v '^@' out | cut -f 3,4,6 | grep -qx "c	101	100M" ||
+  fail "read from c: $(grep -v '^@' out | cut -f 1-6)"
 
 # k below 12 for continuous seeds: refused after the header.
 "$BIN" index two.fa 11 small.tidx 2>/dev/null || fail "index with k 11"

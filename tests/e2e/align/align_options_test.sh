@@ -155,4 +155,31 @@ expect_status 1 "assemble without -y"
 expect_err_is "Could not open hash file: idx"
 CHECKS=$((CHECKS + 1))
 [ -f single.fq ] || fail "single-end hybrid file not created"
+
+# -y never empties an input, under any name: refused before anything is
+# opened for writing.
+cp r.fq reads.fq
+cp r.fq p_2.fq
+echo index >x.fq
+ln reads.fq hard.fq
+ln -s reads.fq soft.fq
+refuses_y() {
+  local name=$1
+  shift
+  run align "$@"
+  expect_status 3 "-y over $name: align $*"
+  expect_out_empty
+  expect_err_is "ERROR: Hybrid file $name would overwrite an input file"
+}
+refuses_y reads.fq idx -1 reads.fq -y reads
+refuses_y ./reads.fq idx -1 reads.fq -y ./reads
+refuses_y hard.fq idx -1 reads.fq -y hard
+refuses_y soft.fq idx -1 reads.fq -y soft
+refuses_y x.fq x.fq -1 r.fq -y x
+refuses_y p_2.fq idx -1 r.fq -2 p_2.fq -y p
+expect_file_eq reads.fq r.fq
+expect_file_eq p_2.fq r.fq
+CHECKS=$((CHECKS + 1))
+[ "$(cat x.fq)" = index ] || fail "-y emptied the index"
+[ ! -e p_1.fq ] || fail "-y opened a file before refusing"
 finish

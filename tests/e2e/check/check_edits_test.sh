@@ -26,6 +26,23 @@ mkdir w.wrong_indel
 run check_edits "$E" "$V" 0 5 2 10 w
 expect_status 1 "unwritable wrong indel file"
 expect_err_is "ERROR could not write wrong indel file: w.wrong_indel"
+# No output may empty an input, under any name: refused before the outputs
+# are created.
+cp "$E" p.missed
+cp "$V" v.vcf
+ln -s v.vcf p.wrong_indel
+run check_edits p.missed "$V" 0 5 2 10 p
+expect_status 1 "output over the edits file"
+expect_out_empty
+expect_err_is "ERROR: Output file p.missed would overwrite an input file"
+run check_edits "$E" v.vcf 0 5 2 10 p
+expect_status 1 "output over the VCF file through a link"
+expect_out_empty
+expect_err_is "ERROR: Output file p.wrong_indel would overwrite an input file"
+expect_file_eq p.missed "$E"
+expect_file_eq p.wrong_indel "$V"
+CHECKS=$((CHECKS + 1))
+[ ! -e p.wrong_snp ] || fail "an output was created before the refusal"
 run check_edits none.edits "$V" 0 5 2 10 o
 expect_status 1 "missing edits"
 expect_err_is "ERROR: Could not open edits file: none.edits"
@@ -106,4 +123,13 @@ expect_out_file expected
 CHECKS=$((CHECKS + 1))
 [ "$(wc -l <e.missed)" -eq 4 ] && [ "$(wc -l <e.missed_indel)" -eq 4 ] ||
   fail "every truth line must be missed"
+
+# A report that cannot be written is not a success.
+if [ -w /dev/full ]; then
+  "$BIN" check_edits "$E" "$V" 0 5 2 10 full >/dev/full 2>err.full
+  STATUS=$?
+  tail -n +$((BANNER_LINES + 1)) err.full >err
+  expect_status 1 "check_edits to a full device"
+  expect_err_line "ERROR: Could not write to standard output"
+fi
 finish

@@ -33,6 +33,26 @@ run check_pair short.map "$D/pair.sam" 0 10 20 20 o
 expect_status 1 "cut map"
 expect_err_is "Number of Chromosomes: 1" "ERROR: Malformed map file: short.map"
 
+# No output may empty an input, under any name: refused with nothing
+# opened for writing.
+cp "$D/pair.sam" run_wrong.sam
+ln run_wrong.sam hard.sam
+cp edited.map run_wrong.fq
+refuses_over() {
+  local out=$1
+  shift
+  run check_pair "$@"
+  expect_status 1 "$out over an input: $*"
+  expect_out_empty
+  expect_err_is "ERROR: Output file $out would overwrite an input file"
+}
+refuses_over run_wrong.sam hard.sam 0 10 20 20 run
+refuses_over run_wrong.fq run_wrong.fq "$D/pair.sam" 0 10 20 20 run
+expect_file_eq run_wrong.sam "$D/pair.sam"
+expect_file_eq run_wrong.fq edited.map
+CHECKS=$((CHECKS + 1))
+[ ! -e run.err ] || fail "an output was opened before the refusal"
+
 # Without a map: exact places, MAPQ 20, both mates at least 20 bases.
 run check_pair "$D/pair.sam" 0 10 20 20 p
 expect_status 0 "no map"
@@ -109,4 +129,13 @@ run check_pair edited.map chr9.sam 1 3 0 0 u
 expect_status 1 "sequence missing from map"
 expect_err_line "reference not found in map: chr9"
 expect_out_empty
+
+# A report that cannot be written is not a success.
+if [ -w /dev/full ]; then
+  "$BIN" check_pair "$D/pair.sam" 0 10 20 20 full >/dev/full 2>err.full
+  STATUS=$?
+  tail -n +$((BANNER_LINES + 1)) err.full >err
+  expect_status 1 "check_pair to a full device"
+  expect_err_line "ERROR: Could not write to standard output"
+fi
 finish

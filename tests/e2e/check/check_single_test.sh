@@ -37,6 +37,27 @@ run check_single "$D/single.sam" 0 10 20 p
 expect_status 1 "unwritable err output"
 expect_err_is "Could not write to out err file: p.err"
 
+# No output may empty an input, under any name: refused with nothing
+# opened for writing.
+cp "$D/single.sam" run_wrong.sam
+ln -s run_wrong.sam soft.sam
+cp edited.map run.err
+refuses_over() {
+  local out=$1
+  shift
+  run check_single "$@"
+  expect_status 1 "$out over an input: $*"
+  expect_out_empty
+  expect_err_is "ERROR: Output file $out would overwrite an input file"
+}
+refuses_over run_wrong.sam run_wrong.sam 0 10 20 run
+refuses_over run_wrong.sam soft.sam 0 10 20 run
+refuses_over run.err run.err "$D/single.sam" 0 10 20 run
+expect_file_eq run_wrong.sam "$D/single.sam"
+expect_file_eq run.err edited.map
+CHECKS=$((CHECKS + 1))
+[ ! -e run_wrong.fq ] || fail "an output was opened before the refusal"
+
 head -c 30 edited.map >cut.map
 run check_single cut.map "$D/single.sam" 0 10 20 o2
 expect_status 1 "cut map"
@@ -130,4 +151,13 @@ head -n 1 "$D/single_unmapped_ref.sam" | sed 's/$/\t/' >expected.sam
 expect_file_eq u_wrong.sam expected.sam
 printf '1\t60\t0\t0\t0\t0\t0\t0\t0\n' >expected.err
 expect_file_eq u.err expected.err
+
+# A report that cannot be written is not a success.
+if [ -w /dev/full ]; then
+  "$BIN" check_single "$D/single.sam" 0 10 20 full >/dev/full 2>err.full
+  STATUS=$?
+  tail -n +$((BANNER_LINES + 1)) err.full >err
+  expect_status 1 "check_single to a full device"
+  expect_err_line "ERROR: Could not write to standard output"
+fi
 finish

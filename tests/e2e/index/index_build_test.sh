@@ -58,6 +58,18 @@ CHECKS=$((CHECKS + 1))
 expect_file_eq sub/new.tidx tiny.tidx
 ls -a . sub | grep -q '\.tmp' && fail "temporary file left behind: $(ls -a . sub)"
 
+# A zero-length sequence is left out of the sequence table, so the index is
+# the one of the same genome without it; the warning stays.
+printf '>a\nACGTTGCAACGTAGCTAGCTAG\n>b\n>c\nGGATCCATGCATGCAAGTCA\n>d\n' >abcd.fa
+printf '>a\nACGTTGCAACGTAGCTAGCTAG\n>c\nGGATCCATGCATGCAAGTCA\n' >ac.fa
+run index -I 0 abcd.fa 10 abcd.tidx
+expect_status 0 "empty sequences"
+expect_err_line "Warning: Zero length chromosome: b"
+run index -I 0 ac.fa 10 ac.tidx
+gzip -dc abcd.tidx >abcd.raw
+gzip -dc ac.tidx >ac.raw
+expect_file_eq abcd.raw ac.raw
+
 # Writing to a device works directly.
 run index -I 0 "$TINY" 10 /dev/null
 expect_status 0 "device output"

@@ -69,6 +69,19 @@ run index adir 22 out.tidx
 expect_status 1 "genome is a directory"
 expect_err_is "Could not open genome file: adir"
 
+# The genome is read twice: one that is not a regular file is refused before
+# anything is opened or written (a FIFO without a writer would hang).
+mkfifo pipe.fa
+for genome in pipe.fa /dev/null; do
+  timeout 20 "$BIN" index "$genome" 10 pipe.tidx >out 2>err.full
+  STATUS=$?
+  tail -n +$((BANNER_LINES + 1)) err.full >err
+  expect_status 1 "genome $genome"
+  expect_err_is "ERROR: Genome file is not a regular file: $genome"
+  CHECKS=$((CHECKS + 1))
+  [ -z "$(ls -a | grep pipe.tidx)" ] || fail "genome $genome: output written: $(ls -a)"
+done
+
 run index g.fa 22 nodir/out.tidx
 expect_status 1 "output directory missing"
 expect_err_is "Could not write hash file: nodir/out.tidx"
@@ -118,6 +131,23 @@ expect_err_is "Reading genome..." "Did not read any chromosomes! :("
 run index empty.fa 10 none.tidx
 expect_status 3 "empty genome file"
 expect_err_line "Did not read any chromosomes! :("
+
+# Header lines only: a complete index without a base, and no file left over.
+printf '>h1\n\n>h2\n' >headers.fa
+run index headers.fa 12 headers.tidx
+expect_status 0 "header lines only"
+expect_err_line "Writing hash to disk... headers.tidx"
+gzip -t headers.tidx || fail "header-only index is not a gzip file"
+# Its sequence table keeps the names, as a table may not be empty, and align
+# loads it.
+CHECKS=$((CHECKS + 1))
+gzip -dc headers.tidx | grep -q h2 || fail "names of a genome without bases left out"
+printf '@r\nACGTACGTACGTACGTACGT\n+\nIIIIIIIIIIIIIIIIIIII\n' >r.fq
+run align headers.tidx -1 r.fq
+expect_status 0 "align on a genome without bases"
+CHECKS=$((CHECKS + 1))
+[ "$(grep -v '^@' out | cut -f 2,3)" = "$(printf '4\t*')" ] || fail "read not unmapped: $(cat out)"
+ls -a | grep -q '\.tmp' && fail "temporary file left behind: $(ls -a)"
 
 # A failed write is an error, and the output name never holds a partial index.
 run index g.fa 10 /dev/full

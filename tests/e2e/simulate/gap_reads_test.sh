@@ -67,4 +67,14 @@ awk 'NR%4==2 {len=length($0)} NR%4==0 && length($0)!=len {bad=1} END {exit bad}'
 awk 'NR%4==2 && length($0)<50 {s=1} END {exit !s}' out || fail "no shortened read"
 run gap_reads "$G" 50 400 1 3 4
 expect_out_file first.fq
+
+# No read asked for: the run finishes whatever the lengths.
+printf '>c\nACGTNACGTA\n' >c.fa
+for args in "30 0 0 1 1" "5 0 0 1 1" "0 0 0 1 1" "4 -2 0 1 -9"; do
+  # shellcheck disable=SC2086
+  run gap_reads c.fa $args
+  expect_status 0 "no reads: $args"
+  expect_out_empty
+  expect_err_is "Found c" "Genome Length: 10"
+done
 finish

@@ -31,6 +31,20 @@ run pair_reads "$G" 30 30 10 1 200 20 1 nodir/p
 expect_status 3 "unwritable prefix"
 expect_err_is "ERROR: Cannot write to reads file, nodir/p_1.fq"
 
+# No output may empty the genome, under any name.
+cp "$G" gg_1.fq
+ln -s gg_1.fq soft.fa
+for genome in gg_1.fq soft.fa; do
+  run pair_reads "$genome" 30 30 10 1 200 20 1 gg
+  expect_status 3 "output over the genome $genome"
+  expect_err_is "ERROR: Output file gg_1.fq would overwrite the genome file"
+done
+cp "$G" gg_2.fq
+run pair_reads gg_2.fq 30 30 10 1 200 20 1 gg
+expect_err_is "ERROR: Output file gg_2.fq would overwrite the genome file"
+expect_file_eq gg_1.fq "$G"
+expect_file_eq gg_2.fq "$G"
+
 run pair_reads "$G" 30 0 10 1 200 20 1 p
 expect_status 3 "read length 2 is 0"
 expect_err_is "ERROR: Bad read length: 0"
@@ -80,4 +94,18 @@ mv p_2.fq first_2.fq
 run pair_reads "$G" 40 30 200 2 150 30 10 p
 expect_file_eq first_1.fq p_1.fq
 expect_file_eq first_2.fq p_2.fq
+
+# No pair asked for: the run finishes whatever the lengths, with two empty
+# files, though no template could ever fit.
+printf '>c\nACGTACGTAC\n' >c.fa
+for args in "5 5 0 0 40 0 0" "5 5 -1 0 40 0 0" "0 -3 0 0 40 0 0" "20 20 0 0 20 0 0"; do
+  rm -f z_1.fq z_2.fq
+  # shellcheck disable=SC2086
+  run pair_reads c.fa $args z
+  expect_status 0 "no pairs: $args"
+  expect_err_is "Found c" "Genome Length: 10"
+  CHECKS=$((CHECKS + 1))
+  [ -e z_1.fq ] && [ ! -s z_1.fq ] && [ -e z_2.fq ] && [ ! -s z_2.fq ] ||
+    fail "no pairs: $args: two empty files expected"
+done
 finish

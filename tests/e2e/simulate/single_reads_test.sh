@@ -69,4 +69,15 @@ grep -q '^@[0-9]*;\*:\*;\*$' out || fail "no random read"
 grep -q '^@[0-9]*;chr3:' out || fail "no read from chr3"
 run single_reads -i "$G" 40 300 2 10
 expect_out_file first.fq
+
+# No read asked for: the run finishes whatever the read length.
+printf '>c\nACGTACGTAC\n' >c.fa
+for args in "c.fa 30 0 0 0" "c.fa 6 0 0 0" "c.fa 0 0 0 0" "c.fa -1 -5 0 0" \
+  "-i c.fa 30 0 0 0"; do
+  # shellcheck disable=SC2086
+  run single_reads $args
+  expect_status 0 "no reads: $args"
+  expect_out_empty
+  expect_err_is "Found c" "Genome Length: 10"
+done
 finish
