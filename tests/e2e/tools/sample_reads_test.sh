@@ -90,10 +90,27 @@ run sample_reads 5 p "$D/reads_1.fq" long_2.fq
 expect_status 1 "long mate file"
 expect_err_is "Error: paired files are different length"
 
-# A first file that cannot be read twice gives no sample at all.
+# The first file is read twice: a pipe or a named FIFO is refused before any
+# output is created (a FIFO would block on its second opening for ever).
 run sample_reads 2 pipe <(cat "$D/reads_1.fq")
 expect_status 1 "pipe input"
-expect_err_is "Error: /dev/fd/63 held 12 reads when counted but 0 when read again"
+expect_err_is "Error: not a regular file, cannot be read twice: /dev/fd/63"
+[ ! -e pipe.fq ] || fail "output created for a pipe input"
+mkfifo fifo.fq
+cat "$D/reads_1.fq" >fifo.fq &
+WRITER=$!
+STATUS=0
+timeout 20 "$BIN" sample_reads 2 ff fifo.fq >out 2>err.full || STATUS=$?
+tail -n +$((BANNER_LINES + 1)) err.full >err
+kill "$WRITER" 2>/dev/null
+wait "$WRITER" 2>/dev/null
+expect_status 1 "named FIFO input"
+expect_err_is "Error: not a regular file, cannot be read twice: fifo.fq"
+[ ! -e ff.fq ] || fail "output created for a FIFO input"
+# The second file is read once and may be a pipe.
+run sample_reads 5 p "$D/reads_1.fq" <(cat "$D/reads_2.fq")
+expect_status 0 "pipe as second file"
+expect_file_eq "$D/sample5_2.fq" p_2.fq
 
 # Output over an input would destroy it.
 cp "$D/reads_1.fq" x.fq
