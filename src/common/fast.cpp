@@ -18,34 +18,30 @@ struct kstream_t {
   int end = 0;
   int is_eof = 0;
   gzFile f = nullptr;
-  const std::string *filename = nullptr;
-  bool warned = false;
+  std::string *damage = nullptr; // the reader's, outlives this stream
 };
 
-// A failed read ends the input like a clean end would, but a partial run
-// must not pass silently: say so once.
-void warn_read_error(kstream_t *ks) {
-  if (ks->warned)
+// A failed read ends the input like a clean end would; what stopped it is
+// kept so that the command can say so once, whatever passes it makes.
+void note_read_error(kstream_t *ks) {
+  if (!ks->damage->empty())
     return;
   int err = Z_OK;
   const char *msg = gzerror(ks->f, &err);
   if (err == Z_OK)
     return;
-  ks->warned = true;
-  std::cerr << "Warning: " << *ks->filename << ": ";
-  if (err == Z_ERRNO)
-    std::cerr << "read error (" << std::strerror(errno) << ")";
-  else {
-    // zlib prefixes its message with the descriptor ("<fd:3>: ").
-    std::string detail = msg ? msg : "";
-    size_t sep = detail.find(": ");
-    if (sep != std::string::npos)
-      detail.erase(0, sep + 2);
-    std::cerr << "gzip input is corrupt or truncated";
-    if (!detail.empty())
-      std::cerr << " (" << detail << ")";
+  if (err == Z_ERRNO) {
+    *ks->damage = std::string("read error (") + std::strerror(errno) + ")";
+    return;
   }
-  std::cerr << "; reading stopped early" << std::endl;
+  // zlib prefixes its message with the descriptor ("<fd:3>: ").
+  std::string detail = msg ? msg : "";
+  size_t sep = detail.find(": ");
+  if (sep != std::string::npos)
+    detail.erase(0, sep + 2);
+  *ks->damage = "gzip input is corrupt or truncated";
+  if (!detail.empty())
+    *ks->damage += " (" + detail + ")";
 }
 
 // Refills the buffer; false when no byte is left.
@@ -56,7 +52,7 @@ bool ks_fill(kstream_t *ks) {
   int n = gzread(ks->f, ks->buf, KS_BUF_SIZE);
   if (n < KS_BUF_SIZE) {
     ks->is_eof = 1;
-    warn_read_error(ks);
+    note_read_error(ks);
   }
   ks->end = n > 0 ? n : 0;
   return ks->end > 0;
@@ -198,6 +194,7 @@ bool fast::open(const std::string &name) {
   l = 0;
   lines_read = 0;
   filename = name;
+  damage.clear();
   int fd = ::open(name.c_str(), O_RDONLY);
   struct stat st;
   bool usable = fd >= 0 && fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
@@ -215,7 +212,7 @@ bool fast::open(const std::string &name) {
   gzbuffer(fp, 1u << 17);
   seq = new kseq_t;
   seq->f.f = fp;
-  seq->f.filename = &filename;
+  seq->f.damage = &damage;
   return true;
 }
 
@@ -294,6 +291,14 @@ int fast::next_record(fast_t &rec) {
       rec.name.resize(cut);
   }
   return l;
+}
+
+bool report_damage(const fast &reader) {
+  if (reader.damage.empty())
+    return false;
+  std::cerr << "Warning: " << reader.filename << ": " << reader.damage
+            << "; reading stopped early" << std::endl;
+  return true;
 }
 
 fast_t fast::get_next_record() {

@@ -26,6 +26,10 @@ public:
   int l = 0;
   bool file_open = false;
   bool trim_slash = true;
+  // What ended the input before its end (a read error, a corrupt or
+  // truncated gzip stream); empty when it was read to its end. Cleared by
+  // open, kept by close.
+  std::string damage;
 
   fast();
   fast(const std::string &name, bool trim_slash);
@@ -40,3 +44,7 @@ public:
   // get_next_record. Returns l.
   int next_record(fast_t &rec);
 };
+
+// A command that read through `reader` asks this once, at its end: when the
+// input stopped at damage, says so on standard error and returns true.
+bool report_damage(const fast &reader);

@@ -47,9 +47,9 @@ int fastq_stats(args_t args) {
   out_file_t out;
   out_use_stdout(out);
   write_histogram(out, counts, total);
-  if (!out_close(out)) {
+  bool written = out_close(out);
+  if (!written)
     std::cerr << "Error: cannot write: standard output" << std::endl;
-    return 1;
-  }
-  return 0;
+  report_damage(reader);
+  return written ? 0 : 1;
 }

@@ -46,15 +46,16 @@ int fastq_trim(args_t args) {
   fast_t rec;
   while (read_next(reader, rec) >= 0) {
     if (!rec.qual_exist) {
+      report_damage(reader);
       std::cerr << "Error: not FASTQ file: " << rec.name << std::endl;
       return 2;
     }
     trim_record(rec, min_len, threshold);
     out_fastq(out, rec, "");
   }
-  if (!out_close(out)) {
+  bool written = out_close(out);
+  if (!written)
     std::cerr << "Error: cannot write: standard output" << std::endl;
-    return 1;
-  }
-  return 0;
+  report_damage(reader);
+  return written ? 0 : 1;
 }

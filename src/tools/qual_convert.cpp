@@ -102,6 +102,7 @@ int qual_convert(args_t args) {
   fast_t rec;
   while (read_next(reader, rec) >= 0) {
     if (!rec.qual_exist) {
+      report_damage(reader);
       std::cerr << "Error: File is not a FASTQ file" << std::endl;
       return 3;
     }
@@ -111,9 +112,9 @@ int qual_convert(args_t args) {
     }
     out_fastq(out, rec, "");
   }
-  if (!out_close(out)) {
+  bool written = out_close(out);
+  if (!written)
     std::cerr << "Error: cannot write: standard output" << std::endl;
-    return 3;
-  }
-  return 0;
+  report_damage(reader);
+  return written ? 0 : 3;
 }

@@ -58,11 +58,13 @@ int split_reads(const filter_rule_t &rule, std::unique_ptr<fast> *readers,
       break;
     step_t step = next_step(readers, recs, n);
     if (step == STEP_NOT_FASTQ) {
+      report_inputs_damage(readers, n);
       std::cerr << "Error: Input must be a FASTQ file" << std::endl;
       out_close_all(outs);
       return 2;
     }
     if (step == STEP_UNEQUAL) {
+      report_inputs_damage(readers, n);
       std::cerr << "Error: FASTQ files are different length" << std::endl;
       out_close_all(outs);
       return 1;
@@ -73,7 +75,9 @@ int split_reads(const filter_rule_t &rule, std::unique_ptr<fast> *readers,
     for (int i = 0; i < n; ++i)
       out_fastq(outs[base + i], recs[i], mate_suffix(n, i));
   }
-  return out_close_all(outs) ? 0 : 1;
+  bool written = out_close_all(outs);
+  report_inputs_damage(readers, n);
+  return written ? 0 : 1;
 }
 
 } // namespace

@@ -103,15 +103,18 @@ int sample_reads(args_t args) {
   reservoir_t r;
   r.num_reads = num_reads;
   draw_sample(*readers[0], r);
-  if (!readers[0]->open(inputs[0])) {
-    std::cerr << "Error: cannot open: " << inputs[0] << std::endl;
-    return 1;
-  }
   if (r.count <= num_reads) {
+    report_damage(*readers[0]);
     std::cerr << "Error: the number of reads in the file is not greater than "
                  "num_reads"
               << std::endl;
     return 3;
+  }
+  // The second pass meets any damage of the first file again; it is said
+  // once, at the end.
+  if (!readers[0]->open(inputs[0])) {
+    std::cerr << "Error: cannot open: " << inputs[0] << std::endl;
+    return 1;
   }
   for (int i = 0; i < num_inputs; ++i) {
     int64_t m = write_sample(*readers[i], r.slots, outs[i],
@@ -120,6 +123,7 @@ int sample_reads(args_t args) {
     // A file changed between the passes would give a sample
     // that is not the one drawn; unequal mates would pair wrong reads.
     if (i == 0 && m != r.count) {
+      report_inputs_damage(readers, num_inputs);
       std::cerr << "Error: " << inputs[0] << " held " << r.count
                 << " reads when counted but " << m << " when read again"
                 << std::endl;
@@ -127,10 +131,13 @@ int sample_reads(args_t args) {
       return 1;
     }
     if (i == 1 && m != r.count) {
+      report_inputs_damage(readers, num_inputs);
       std::cerr << "Error: paired files are different length" << std::endl;
       out_close_all(outs);
       return 1;
     }
   }
-  return out_close_all(outs) ? 0 : 1;
+  bool written = out_close_all(outs);
+  report_inputs_damage(readers, num_inputs);
+  return written ? 0 : 1;
 }

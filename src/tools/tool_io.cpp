@@ -170,6 +170,14 @@ int read_next(fast &reader, fast_t &rec) {
   return l;
 }
 
+bool report_inputs_damage(const std::unique_ptr<fast> *readers, int n) {
+  bool any = false;
+  for (int i = 0; i < n; ++i)
+    if (report_damage(*readers[i]))
+      any = true;
+  return any;
+}
+
 std::vector<std::string> fq_names(const std::string &prefix,
                                   const std::string &tag, int num_inputs) {
   if (num_inputs == 1)

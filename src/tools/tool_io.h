@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,10 @@ bool open_whole_names(fast &reader, const std::string &path);
 // the end of the file ends the input like the end itself; it is named once
 // on standard error so that the loss is not silent.
 int read_next(fast &reader, fast_t &rec);
+
+// report_damage for each of the first `n` readers (each says its own
+// line); true when any input stopped at damage.
+bool report_inputs_damage(const std::unique_ptr<fast> *readers, int n);
 
 // Output names from a prefix: prefix + ".fq", or prefix + "_1.fq" and
 // prefix + "_2.fq" for two inputs; `tag` goes before the number or ".fq"

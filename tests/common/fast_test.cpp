@@ -239,7 +239,7 @@ TEST(Fast, CloseAndReopen) {
   EXPECT_EQ(reader.get_next_record().seq, "GGG");
 }
 
-TEST(Fast, CorruptOrTruncatedGzipWarnsOnce) {
+TEST(Fast, CorruptOrTruncatedGzipIsKeptForOneReport) {
   const std::string text = many_records(4000);
   temp_file gz(text, true);
   std::string bytes;
@@ -259,18 +259,42 @@ TEST(Fast, CorruptOrTruncatedGzipWarnsOnce) {
   std::ofstream(bad_path, std::ios::binary) << bad;
 
   for (const std::string &path : {cut_path, bad_path}) {
+    // The reader itself says nothing, however often the file is read.
     testing::internal::CaptureStderr();
     result r = read_all(path, true);
-    std::string err = testing::internal::GetCapturedStderr();
+    read_all(path, true);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_LT(r.recs.size(), 4000u);
     EXPECT_LT(r.last_l, 0);
-    EXPECT_EQ(err.find("Warning: " + path +
-                       ": gzip input is corrupt or "
-                       "truncated"),
-              0u)
+
+    fast reader(path, true);
+    fast_t rec;
+    while (reader.next_record(rec) >= 0) {
+    }
+    EXPECT_EQ(reader.damage.find("gzip input is corrupt or truncated ("), 0u)
+        << reader.damage;
+    reader.close();
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(report_damage(reader)); // kept after close
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.find(": " + reader.damage + "; reading stopped early\n"),
+              path.size() + err.find(path))
         << err;
-    EXPECT_NE(err.find("; reading stopped early\n"), std::string::npos);
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    // Opening again starts clean.
+    EXPECT_TRUE(reader.open(gz.path));
+    EXPECT_EQ(reader.damage, "");
     std::remove(path.c_str());
   }
+
+  // A whole file is no damage.
+  fast whole(gz.path, true);
+  fast_t rec;
+  int n = 0;
+  while (whole.next_record(rec) >= 0)
+    ++n;
+  EXPECT_EQ(n, 4000);
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(report_damage(whole));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }

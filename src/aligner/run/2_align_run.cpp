@@ -93,6 +93,9 @@ int align_run(tolve_params_t *p) {
     p->reads_file[1]->close();
   if (started == 0)
     return 1;
+  report_damage(*p->reads_file[0]);
+  if (p->paired)
+    report_damage(*p->reads_file[1]);
   if (rs.input_error)
     return 1; // the reason was written when it was found
   if (write_error) {

@@ -80,6 +80,12 @@ expect_status 0 "big"
 [ "$(grep '^@' seven.fq | tr '\n' ' ')" = "@n53 @n122 @n325 @n736 @n750 @n836 @n865 " ] ||
   fail "sample of 7 from 1000: $(grep '^@' seven.fq | tr '\n' ' ' | head -c 200)"
 
+# A damaged gzip file is read twice but named once.
+gzip -c big.fq | head -c 1500 >cut.fq.gz
+run sample_reads 3 dmg cut.fq.gz
+[ "$(grep -c 'cut.fq.gz: gzip input is corrupt or truncated' err)" = 1 ] ||
+  fail "damaged input named other than once: $(cat err)"
+
 # Mates that do not pair up are an error, not a silently short file.
 head -n 44 "$D/reads_2.fq" >short_2.fq
 run sample_reads 5 p "$D/reads_1.fq" short_2.fq
