@@ -171,6 +171,14 @@ void read_quality(kstream_t *ks, std::string &qual, size_t want) {
   }
 }
 
+// A record cut short is not passed on: all of it is emptied. Returns -2.
+int drop_cut_record(fast_t &rec) {
+  rec.name.clear();
+  rec.seq.clear();
+  rec.qual.clear();
+  return -2;
+}
+
 } // namespace
 
 // Parser state: the header character already consumed for the next record
@@ -261,21 +269,16 @@ int fast::next_record(fast_t &rec) {
     if (c == '+') {
       while ((c = ks_getc(ks)) != -1 && c != '\n') {
       }
-      if (c == -1) {
-        rec.name.clear();
-        rec.seq.clear();
-        l = -2;
-        return l;
-      }
+      if (c == -1)
+        return l = drop_cut_record(rec);
       read_quality(ks, rec.qual, rec.seq.size());
       seq->last_char = 0;
-      if (rec.qual.size() < rec.seq.size()) {
-        rec.name.clear();
-        rec.seq.clear();
-        rec.qual.clear();
-        l = -2;
-        return l;
-      }
+      if (rec.qual.size() < rec.seq.size())
+        return l = drop_cut_record(rec);
+    } else if (c == -1 && !damage.empty()) {
+      // The damage may have cut this sequence anywhere: a part of a
+      // record must not pass for a whole one.
+      return l = drop_cut_record(rec);
     }
     if (!rec.seq.empty())
       break;
@@ -296,7 +299,7 @@ int fast::next_record(fast_t &rec) {
 bool report_damage(const fast &reader) {
   if (reader.damage.empty())
     return false;
-  std::cerr << "Warning: " << reader.filename << ": " << reader.damage
+  std::cerr << "ERROR: " << reader.filename << ": " << reader.damage
             << "; reading stopped early" << std::endl;
   return true;
 }

@@ -21,8 +21,9 @@ public:
   FILE *f = nullptr;
   kseq_t *seq = nullptr;
   int lines_read = 0;
-  // Last record's sequence length; -1 at end of input, -2 for a truncated
-  // FASTQ record.
+  // Last record's sequence length; -1 at end of input, -2 for a record cut
+  // short: a FASTQ record without its whole quality, or the record that
+  // damage (below) ended.
   int l = 0;
   bool file_open = false;
   bool trim_slash = true;
@@ -46,5 +47,7 @@ public:
 };
 
 // A command that read through `reader` asks this once, at its end: when the
-// input stopped at damage, says so on standard error and returns true.
+// input stopped at damage, writes "ERROR: <file>: <damage>; reading stopped
+// early" and returns true. The command has written what it read before the
+// damage and ends with a failure status.
 bool report_damage(const fast &reader);

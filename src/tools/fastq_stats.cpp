@@ -52,6 +52,7 @@ int fastq_stats(args_t args) {
   bool written = out_close(out);
   if (!written)
     std::cerr << "Error: cannot write: standard output" << std::endl;
-  report_damage(reader);
+  if (report_damage(reader))
+    return 1;
   return written ? 0 : 1;
 }

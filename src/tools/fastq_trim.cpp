@@ -46,7 +46,6 @@ int fastq_trim(args_t args) {
   fast_t rec;
   while (read_next(reader, rec) >= 0) {
     if (!rec.qual_exist) {
-      report_damage(reader);
       std::cerr << "Error: not FASTQ file: " << rec.name << std::endl;
       return 2;
     }
@@ -56,6 +55,7 @@ int fastq_trim(args_t args) {
   bool written = out_close(out);
   if (!written)
     std::cerr << "Error: cannot write: standard output" << std::endl;
-  report_damage(reader);
+  if (report_damage(reader))
+    return 1;
   return written ? 0 : 1;
 }

@@ -102,7 +102,6 @@ int qual_convert(args_t args) {
   fast_t rec;
   while (read_next(reader, rec) >= 0) {
     if (!rec.qual_exist) {
-      report_damage(reader);
       std::cerr << "Error: File is not a FASTQ file" << std::endl;
       return 3;
     }
@@ -115,6 +114,7 @@ int qual_convert(args_t args) {
   bool written = out_close(out);
   if (!written)
     std::cerr << "Error: cannot write: standard output" << std::endl;
-  report_damage(reader);
+  if (report_damage(reader))
+    return 3;
   return written ? 0 : 3;
 }

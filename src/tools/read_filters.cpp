@@ -58,13 +58,14 @@ int split_reads(const filter_rule_t &rule, std::unique_ptr<fast> *readers,
       break;
     step_t step = next_step(readers, recs, n);
     if (step == STEP_NOT_FASTQ) {
-      report_inputs_damage(readers, n);
       std::cerr << "Error: Input must be a FASTQ file" << std::endl;
       out_close_all(outs);
       return 2;
     }
+    // Damage ends a file early: that, not the lengths, is the fault.
+    if (step == STEP_UNEQUAL && inputs_damaged(readers, n))
+      break;
     if (step == STEP_UNEQUAL) {
-      report_inputs_damage(readers, n);
       std::cerr << "Error: FASTQ files are different length" << std::endl;
       out_close_all(outs);
       return 1;
@@ -76,7 +77,8 @@ int split_reads(const filter_rule_t &rule, std::unique_ptr<fast> *readers,
       out_fastq(outs[base + i], recs[i], mate_suffix(n, i));
   }
   bool written = out_close_all(outs);
-  report_inputs_damage(readers, n);
+  if (report_inputs_damage(readers, n))
+    return 1;
   return written ? 0 : 1;
 }
 

@@ -104,7 +104,9 @@ int sample_reads(args_t args) {
   r.num_reads = num_reads;
   draw_sample(*readers[0], r);
   if (r.count <= num_reads) {
-    report_damage(*readers[0]);
+    // Damage hides how many reads the file holds.
+    if (report_damage(*readers[0]))
+      return 1;
     std::cerr << "Error: the number of reads in the file is not greater than "
                  "num_reads"
               << std::endl;
@@ -120,10 +122,12 @@ int sample_reads(args_t args) {
     int64_t m = write_sample(*readers[i], r.slots, outs[i],
                              mate_suffix(num_inputs, i), i == 0);
     readers[i]->close();
-    // A file changed between the passes would give a sample
-    // that is not the one drawn; unequal mates would pair wrong reads.
+    // A file changed between the passes would give a sample that is not
+    // the one drawn; unequal mates would pair wrong reads. A damaged file
+    // ends early, and that is what is said at the end.
+    if (inputs_damaged(readers, num_inputs))
+      continue;
     if (i == 0 && m != r.count) {
-      report_inputs_damage(readers, num_inputs);
       std::cerr << "Error: " << inputs[0] << " held " << r.count
                 << " reads when counted but " << m << " when read again"
                 << std::endl;
@@ -131,13 +135,13 @@ int sample_reads(args_t args) {
       return 1;
     }
     if (i == 1 && m != r.count) {
-      report_inputs_damage(readers, num_inputs);
       std::cerr << "Error: paired files are different length" << std::endl;
       out_close_all(outs);
       return 1;
     }
   }
   bool written = out_close_all(outs);
-  report_inputs_damage(readers, num_inputs);
+  if (report_inputs_damage(readers, num_inputs))
+    return 1;
   return written ? 0 : 1;
 }

@@ -298,3 +298,53 @@ TEST(Fast, CorruptOrTruncatedGzipIsKeptForOneReport) {
   EXPECT_FALSE(report_damage(whole));
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
+
+TEST(Fast, DamageDropsTheRecordItCut) {
+  for (bool fastq : {false, true}) {
+    // Random bases, so that the compressed file is long and a cut falls
+    // inside sequence lines as well as elsewhere.
+    std::vector<std::string> seqs;
+    std::string text;
+    uint32_t x = 12345;
+    for (int i = 0; i < 300; ++i) {
+      std::string s(400, 'A');
+      for (char &c : s) {
+        x = x * 1103515245u + 12345u;
+        c = "ACGT"[(x >> 16) & 3];
+      }
+      seqs.push_back(s);
+      const std::string name = "r" + std::to_string(i);
+      if (fastq)
+        text += "@" + name + "\n" + s + "\n+\n" + std::string(400, 'I') + "\n";
+      else
+        text +=
+            ">" + name + "\n" + s.substr(0, 200) + "\n" + s.substr(200) + "\n";
+    }
+    temp_file gz(text, true);
+    std::string bytes;
+    {
+      std::ifstream in(gz.path, std::ios::binary);
+      bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    for (int part = 1; part < 20; ++part) {
+      const std::string cut_path = temp_path(".cut.gz");
+      std::ofstream(cut_path, std::ios::binary)
+          << bytes.substr(0, bytes.size() * size_t(part) / 20);
+      fast reader(cut_path, true);
+      fast_t rec;
+      size_t n = 0;
+      while (reader.next_record(rec) >= 0) {
+        ASSERT_LT(n, seqs.size());
+        // Every record given is whole: what was read before the damage.
+        EXPECT_EQ(rec.name, "r" + std::to_string(n)) << part;
+        EXPECT_EQ(rec.seq, seqs[n]) << "fastq " << fastq << " part " << part;
+        ++n;
+      }
+      EXPECT_LT(n, seqs.size());
+      EXPECT_NE(reader.damage, "");
+      reader.next_record(rec);
+      EXPECT_EQ(reader.l, -1); // and it stays at the end
+      std::remove(cut_path.c_str());
+    }
+  }
+}

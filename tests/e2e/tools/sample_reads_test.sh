@@ -83,6 +83,7 @@ expect_status 0 "big"
 # A damaged gzip file is read twice but named once.
 gzip -c big.fq | head -c 1500 >cut.fq.gz
 run sample_reads 3 dmg cut.fq.gz
+expect_status 1 "damaged input"
 [ "$(grep -c 'cut.fq.gz: gzip input is corrupt or truncated' err)" = 1 ] ||
   fail "damaged input named other than once: $(cat err)"
 
