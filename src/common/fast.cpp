@@ -289,7 +289,9 @@ int fast::next_record(fast_t &rec) {
     rec.qual_exist = false;
   }
   if (trim_slash) {
-    size_t cut = rec.name.find_first_of(" \t/");
+    // A carriage return ends the name too: it is the line end of a file
+    // written with Windows line ends, never part of a read name.
+    size_t cut = rec.name.find_first_of(" \t/\r");
     if (cut != std::string::npos)
       rec.name.resize(cut);
   }

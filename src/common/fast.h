@@ -26,6 +26,7 @@ public:
   // damage (below) ended.
   int l = 0;
   bool file_open = false;
+  // Cut each name before its first blank, tab, '/' or carriage return.
   bool trim_slash = true;
   // What ended the input before its end (a read error, a corrupt or
   // truncated gzip stream); empty when it was read to its end. Cleared by
