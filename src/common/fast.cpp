@@ -44,8 +44,10 @@ void note_read_error(kstream_t *ks) {
     *ks->damage += " (" + detail + ")";
 }
 
-// Refills the buffer; false when no byte is left.
-bool ks_fill(kstream_t *ks) {
+// Refills the buffer; false when no byte is left. It runs once per buffer:
+// kept out of line, it leaves the scanning loops that call it their
+// registers (inlined into them, the reader ran about 7% slower).
+__attribute__((noinline)) bool ks_fill(kstream_t *ks) {
   if (ks->is_eof)
     return false;
   ks->begin = 0;
