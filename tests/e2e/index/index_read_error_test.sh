@@ -3,11 +3,7 @@
 # ends with one ERROR line and status 1.
 . "$(dirname "$0")/../lib.sh"
 
-# Reading this file at its start is an I/O error.
-if head -c 1 /proc/self/mem >/dev/null 2>&1; then
-  MISSING="an unreadable /proc/self/mem"
-  finish
-fi
+have_read_error_file || finish
 run index /proc/self/mem 14 g.tidx
 expect_status 1 "index"
 expect_err_is "Reading genome..." "ERROR: read error in the genome file; reading stopped early"

@@ -3,11 +3,7 @@
 # with one ERROR line and status 1.
 . "$(dirname "$0")/../lib.sh"
 
-# Reading this file at its start is an I/O error.
-if head -c 1 /proc/self/mem >/dev/null 2>&1; then
-  MISSING="an unreadable /proc/self/mem"
-  finish
-fi
+have_read_error_file || finish
 LINE="ERROR: read error in the genome file; reading stopped early"
 run random_genome /proc/self/mem 0.1 0.01 1 mut
 expect_status 1 "random_genome"
