@@ -21,11 +21,17 @@ public:
   FILE *f = nullptr;
   kseq_t *seq = nullptr;
   int lines_read = 0;
-  // Last record's sequence length; -1 at end of input, -2 for a truncated
-  // FASTQ record.
+  // Last record's sequence length; -1 at end of input, -2 for a record cut
+  // short: a FASTQ record without its whole quality, or the record that
+  // damage (below) ended.
   int l = 0;
   bool file_open = false;
+  // Cut each name before its first blank, tab, '/' or carriage return.
   bool trim_slash = true;
+  // What ended the input before its end (a read error, a corrupt or
+  // truncated gzip stream); empty when it was read to its end. Cleared by
+  // open, kept by close.
+  std::string damage;
 
   fast();
   fast(const std::string &name, bool trim_slash);
@@ -40,3 +46,9 @@ public:
   // get_next_record. Returns l.
   int next_record(fast_t &rec);
 };
+
+// A command that read through `reader` asks this once, at its end: when the
+// input stopped at damage, writes "ERROR: <file>: <damage>; reading stopped
+// early" and returns true. The command has written what it read before the
+// damage and ends with a failure status.
+bool report_damage(const fast &reader);

@@ -100,6 +100,13 @@ int load(std::istream &in, genome_sink &sink,
       add_line(sink, cur, line);
     }
   }
+  // A read error ends the lines as the end of the file does; a genome cut
+  // short there must not pass for the whole one.
+  if (in.bad()) {
+    std::cerr << "ERROR: read error in the genome file; reading stopped early"
+              << std::endl;
+    return 1;
+  }
   if (!cur.name.empty() && !finish_chrom(sink, cur, starts, genome_len, false))
     return 2;
   if (!cur.any) {

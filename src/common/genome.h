@@ -9,8 +9,8 @@
 class MT_random;
 
 // FASTA genome loaders. Starts are 1-based offsets in the concatenation of
-// all sequences in file order. Return 0, 2 for a duplicate name, 3 when no
-// chromosome was read.
+// all sequences in file order. Return 0, 1 when the stream could not be
+// read to its end, 2 for a duplicate name, 3 when no chromosome was read.
 int read_genome(std::istream &in, std::map<std::string, std::string> &seqs,
                 std::map<std::string, uint64_t> &starts, long &genome_len);
 int read_genome_str_bit(std::istream &in, bit_DNA_t &genome,

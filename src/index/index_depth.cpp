@@ -110,5 +110,11 @@ int index_depth(args_t args) {
   if (read_first_record(in, name, seq))
     std::cerr << "Found " << name << "\n";
   print_depth(std::cout, name, seq, k);
-  return finish_stdout();
+  int status = finish_stdout();
+  if (in.bad()) {
+    std::cerr << "ERROR: " << path << ": read error; reading stopped early"
+              << std::endl;
+    return 1;
+  }
+  return status;
 }

@@ -35,6 +35,8 @@ int fastq_stats(args_t args) {
   fast reader;
   if (!open_whole_names(reader, args[0]))
     return 3;
+  if (stdout_is_input({args[0]}))
+    return 1;
   // 64-bit counts: a file of more than 2^31 reads must not wrap.
   std::map<int, int64_t> counts;
   int64_t total = 0;
@@ -47,9 +49,10 @@ int fastq_stats(args_t args) {
   out_file_t out;
   out_use_stdout(out);
   write_histogram(out, counts, total);
-  if (!out_close(out)) {
+  bool written = out_close(out);
+  if (!written)
     std::cerr << "Error: cannot write: standard output" << std::endl;
+  if (report_damage(reader))
     return 1;
-  }
-  return 0;
+  return written ? 0 : 1;
 }

@@ -52,9 +52,10 @@ int fastq_trim(args_t args) {
     trim_record(rec, min_len, threshold);
     out_fastq(out, rec, "");
   }
-  if (!out_close(out)) {
+  bool written = out_close(out);
+  if (!written)
     std::cerr << "Error: cannot write: standard output" << std::endl;
+  if (report_damage(reader))
     return 1;
-  }
-  return 0;
+  return written ? 0 : 1;
 }

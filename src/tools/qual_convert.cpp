@@ -111,9 +111,10 @@ int qual_convert(args_t args) {
     }
     out_fastq(out, rec, "");
   }
-  if (!out_close(out)) {
+  bool written = out_close(out);
+  if (!written)
     std::cerr << "Error: cannot write: standard output" << std::endl;
+  if (report_damage(reader))
     return 3;
-  }
-  return 0;
+  return written ? 0 : 3;
 }

@@ -62,6 +62,9 @@ int split_reads(const filter_rule_t &rule, std::unique_ptr<fast> *readers,
       out_close_all(outs);
       return 2;
     }
+    // Damage ends a file early: that, not the lengths, is the fault.
+    if (step == STEP_UNEQUAL && inputs_damaged(readers, n))
+      break;
     if (step == STEP_UNEQUAL) {
       std::cerr << "Error: FASTQ files are different length" << std::endl;
       out_close_all(outs);
@@ -73,7 +76,10 @@ int split_reads(const filter_rule_t &rule, std::unique_ptr<fast> *readers,
     for (int i = 0; i < n; ++i)
       out_fastq(outs[base + i], recs[i], mate_suffix(n, i));
   }
-  return out_close_all(outs) ? 0 : 1;
+  bool written = out_close_all(outs);
+  if (report_inputs_damage(readers, n))
+    return 1;
+  return written ? 0 : 1;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <iostream>
 #include <memory>
+#include <sys/stat.h>
 
 #include "commands.h"
 #include "common/constants.h"
@@ -53,6 +54,21 @@ int64_t write_sample(fast &reader, const std::vector<int64_t> &ordinals,
   return m;
 }
 
+// The first file is read twice. A pipe or a FIFO gives its records only
+// once, and opening a FIFO a second time waits for a writer that never
+// comes: refuse anything but a regular file before it is opened. A path
+// that does not exist or is a directory is left to the opening, which
+// names it.
+bool readable_twice(const std::string &path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode) ||
+      S_ISDIR(st.st_mode))
+    return true;
+  std::cerr << "Error: not a regular file, cannot be read twice: " << path
+            << std::endl;
+  return false;
+}
+
 } // namespace
 
 int sample_reads(args_t args) {
@@ -67,6 +83,8 @@ int sample_reads(args_t args) {
     return 3;
   }
   const std::vector<std::string> inputs(args.begin() + 2, args.end());
+  if (!readable_twice(inputs[0]))
+    return 1;
   std::unique_ptr<fast> readers[2];
   for (int i = 0; i < num_inputs; ++i) {
     readers[i].reset(new fast());
@@ -85,22 +103,30 @@ int sample_reads(args_t args) {
   reservoir_t r;
   r.num_reads = num_reads;
   draw_sample(*readers[0], r);
-  if (!readers[0]->open(inputs[0])) {
-    std::cerr << "Error: cannot open: " << inputs[0] << std::endl;
-    return 1;
-  }
   if (r.count <= num_reads) {
+    // Damage hides how many reads the file holds.
+    if (report_damage(*readers[0]))
+      return 1;
     std::cerr << "Error: the number of reads in the file is not greater than "
                  "num_reads"
               << std::endl;
     return 3;
   }
+  // The second pass meets any damage of the first file again; it is said
+  // once, at the end.
+  if (!readers[0]->open(inputs[0])) {
+    std::cerr << "Error: cannot open: " << inputs[0] << std::endl;
+    return 1;
+  }
   for (int i = 0; i < num_inputs; ++i) {
     int64_t m = write_sample(*readers[i], r.slots, outs[i],
                              mate_suffix(num_inputs, i), i == 0);
     readers[i]->close();
-    // A pipe or a file changed between the passes would give a sample
-    // that is not the one drawn; unequal mates would pair wrong reads.
+    // A file changed between the passes would give a sample that is not
+    // the one drawn; unequal mates would pair wrong reads. A damaged file
+    // ends early, and that is what is said at the end.
+    if (inputs_damaged(readers, num_inputs))
+      continue;
     if (i == 0 && m != r.count) {
       std::cerr << "Error: " << inputs[0] << " held " << r.count
                 << " reads when counted but " << m << " when read again"
@@ -114,5 +140,8 @@ int sample_reads(args_t args) {
       return 1;
     }
   }
-  return out_close_all(outs) ? 0 : 1;
+  bool written = out_close_all(outs);
+  if (report_inputs_damage(readers, num_inputs))
+    return 1;
+  return written ? 0 : 1;
 }

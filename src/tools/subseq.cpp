@@ -54,6 +54,8 @@ int subseq(args_t args) {
               << std::endl;
     return 1;
   }
+  if (stdout_is_input({args[0]}))
+    return 1;
   out_file_t out;
   out_use_stdout(out);
   std::string line, seq;

@@ -62,6 +62,14 @@ result read_text(const std::string &text, bool trim = true) {
   return read_all(f.path, trim);
 }
 
+// "name|seq|qual" of each record.
+std::vector<std::string> fields(const result &r) {
+  std::vector<std::string> out;
+  for (const fast_t &rec : r.recs)
+    out.push_back(rec.name + "|" + rec.seq + "|" + rec.qual);
+  return out;
+}
+
 } // namespace
 
 TEST(Fast, FastqNameTrimming) {
@@ -142,14 +150,17 @@ TEST(Fast, NoRecords) {
 TEST(Fast, WindowsLineEnds) {
   result r =
       read_text("@r1 x\r\nAC\r\nGT\r\n+\r\nII\r\nII\r\n>f\r\nAA\r\n", false);
-  ASSERT_EQ(r.recs.size(), 2u);
-  EXPECT_EQ(r.recs[0].name, "r1 x\r");
-  EXPECT_EQ(r.recs[0].seq, "ACGT");
-  EXPECT_EQ(r.recs[0].qual, "IIII");
-  EXPECT_EQ(r.recs[1].name, "f\r");
-  EXPECT_EQ(r.recs[1].seq, "AA");
+  EXPECT_EQ(fields(r),
+            (std::vector<std::string>{"r1 x\r|ACGT|IIII", "f\r|AA|*"}));
   r = read_text("@r1 x\r\nAC\r\n+\r\nII\r\n", true);
   EXPECT_EQ(r.recs[0].name, "r1");
+  // A name cut for output ends at the carriage return as at a blank, and
+  // neither sequence nor quality ever holds one.
+  r = read_text("@r1\r\nAC\r\nGT\r\n+r1\r\nI\rI\r\nII\r\n>f\r\nA\rA\r\n"
+                "@a\rb\r\nC\r\n+\r\nI\r\n",
+                true);
+  EXPECT_EQ(fields(r),
+            (std::vector<std::string>{"r1|ACGT|IIII", "f|AA|*", "a|C|I"}));
 }
 
 namespace {
@@ -239,7 +250,7 @@ TEST(Fast, CloseAndReopen) {
   EXPECT_EQ(reader.get_next_record().seq, "GGG");
 }
 
-TEST(Fast, CorruptOrTruncatedGzipWarnsOnce) {
+TEST(Fast, CorruptOrTruncatedGzipIsKeptForOneReport) {
   const std::string text = many_records(4000);
   temp_file gz(text, true);
   std::string bytes;
@@ -259,18 +270,92 @@ TEST(Fast, CorruptOrTruncatedGzipWarnsOnce) {
   std::ofstream(bad_path, std::ios::binary) << bad;
 
   for (const std::string &path : {cut_path, bad_path}) {
+    // The reader itself says nothing, however often the file is read.
     testing::internal::CaptureStderr();
     result r = read_all(path, true);
-    std::string err = testing::internal::GetCapturedStderr();
+    read_all(path, true);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_LT(r.recs.size(), 4000u);
     EXPECT_LT(r.last_l, 0);
-    EXPECT_EQ(err.find("Warning: " + path +
-                       ": gzip input is corrupt or "
-                       "truncated"),
-              0u)
+
+    fast reader(path, true);
+    fast_t rec;
+    while (reader.next_record(rec) >= 0) {
+    }
+    EXPECT_EQ(reader.damage.find("gzip input is corrupt or truncated ("), 0u)
+        << reader.damage;
+    reader.close();
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(report_damage(reader)); // kept after close
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.find(": " + reader.damage + "; reading stopped early\n"),
+              path.size() + err.find(path))
         << err;
-    EXPECT_NE(err.find("; reading stopped early\n"), std::string::npos);
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    // Opening again starts clean.
+    EXPECT_TRUE(reader.open(gz.path));
+    EXPECT_EQ(reader.damage, "");
     std::remove(path.c_str());
+  }
+
+  // A whole file is no damage.
+  fast whole(gz.path, true);
+  fast_t rec;
+  int n = 0;
+  while (whole.next_record(rec) >= 0)
+    ++n;
+  EXPECT_EQ(n, 4000);
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(report_damage(whole));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+TEST(Fast, DamageDropsTheRecordItCut) {
+  for (bool fastq : {false, true}) {
+    // Random bases, so that the compressed file is long and a cut falls
+    // inside sequence lines as well as elsewhere.
+    std::vector<std::string> seqs;
+    std::string text;
+    uint32_t x = 12345;
+    for (int i = 0; i < 300; ++i) {
+      std::string s(400, 'A');
+      for (char &c : s) {
+        x = x * 1103515245u + 12345u;
+        c = "ACGT"[(x >> 16) & 3];
+      }
+      seqs.push_back(s);
+      const std::string name = "r" + std::to_string(i);
+      if (fastq)
+        text += "@" + name + "\n" + s + "\n+\n" + std::string(400, 'I') + "\n";
+      else
+        text +=
+            ">" + name + "\n" + s.substr(0, 200) + "\n" + s.substr(200) + "\n";
+    }
+    temp_file gz(text, true);
+    std::string bytes;
+    {
+      std::ifstream in(gz.path, std::ios::binary);
+      bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    for (int part = 1; part < 20; ++part) {
+      const std::string cut_path = temp_path(".cut.gz");
+      std::ofstream(cut_path, std::ios::binary)
+          << bytes.substr(0, bytes.size() * size_t(part) / 20);
+      fast reader(cut_path, true);
+      fast_t rec;
+      size_t n = 0;
+      while (reader.next_record(rec) >= 0) {
+        ASSERT_LT(n, seqs.size());
+        // Every record given is whole: what was read before the damage.
+        EXPECT_EQ(rec.name, "r" + std::to_string(n)) << part;
+        EXPECT_EQ(rec.seq, seqs[n]) << "fastq " << fastq << " part " << part;
+        ++n;
+      }
+      EXPECT_LT(n, seqs.size());
+      EXPECT_NE(reader.damage, "");
+      reader.next_record(rec);
+      EXPECT_EQ(reader.l, -1); // and it stays at the end
+      std::remove(cut_path.c_str());
+    }
   }
 }

@@ -118,3 +118,65 @@ TEST(Genome, TextBeforeHeaderAndWindowsLineEnds) {
   EXPECT_EQ(r.seqs, (text_map{{"c1", "AC GTTT"}}));
   EXPECT_EQ(r.len, 7);
 }
+
+namespace {
+
+// Gives its text, then fails the next read as a disk error would.
+struct failing_buf : std::streambuf {
+  std::string text;
+  bool given = false;
+  explicit failing_buf(std::string t) : text(std::move(t)) {}
+  int_type underflow() override {
+    if (given)
+      throw std::ios_base::failure("read error");
+    given = true;
+    setg(&text[0], &text[0], &text[0] + text.size());
+    return traits_type::to_int_type(text[0]);
+  }
+};
+
+// Status and standard error of `load` over a stream that gives `head` and
+// then fails.
+template <typename Load>
+std::pair<int, std::string> load_failing(const std::string &head, Load load) {
+  failing_buf buf(head);
+  buf.given = head.empty();
+  std::istream in(&buf);
+  testing::internal::CaptureStderr();
+  int status = load(in);
+  return {status, testing::internal::GetCapturedStderr()};
+}
+
+} // namespace
+
+TEST(Genome, ReadErrorIsNotAWholeGenome) {
+  const std::string head = ">a\nACGT\n>b\nGG";
+  const std::string said =
+      "ERROR: read error in the genome file; reading stopped early\n";
+  // Each load into maps of its own.
+  auto text_map_load = [](std::istream &in) {
+    text_map seqs;
+    start_map starts;
+    long len = 0;
+    return read_genome(in, seqs, starts, len);
+  };
+  auto packed_load = [](std::istream &in) {
+    bit_DNA_t genome;
+    MT_random gen;
+    start_map starts;
+    long len = 0;
+    return read_genome_str_bit(in, genome, starts, len, gen);
+  };
+  auto text_load = [](std::istream &in) {
+    std::string text;
+    start_map starts;
+    long len = 0;
+    return read_genome_str(in, text, starts, len);
+  };
+  EXPECT_EQ(load_failing(head, text_map_load),
+            std::make_pair(1, "Found a\nFound b\n" + said));
+  EXPECT_EQ(load_failing(head, packed_load), std::make_pair(1, said));
+  EXPECT_EQ(load_failing(head, text_load), std::make_pair(1, said));
+  // Nothing read at all is a read error too, not an empty genome.
+  EXPECT_EQ(load_failing("", text_map_load), std::make_pair(1, said));
+}

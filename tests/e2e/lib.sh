@@ -100,6 +100,15 @@ have() {
   return 1
 }
 
+# have_read_error_file: true when reading /proc/self/mem at its start fails
+# (an I/O error), the stand-in for a file on a failing disk; otherwise it is
+# remembered as missing, as `have` does for a tool.
+have_read_error_file() {
+  head -c 1 /proc/self/mem >/dev/null 2>&1 || return 0
+  case " $MISSING " in *" read-error-file "*) ;; *) MISSING="${MISSING:+$MISSING }read-error-file" ;; esac
+  return 1
+}
+
 finish() {
   if [ "$FAILS" -gt 0 ]; then
     echo "$FAILS of $CHECKS checks failed"

@@ -93,12 +93,17 @@ int align_run(tolve_params_t *p) {
     p->reads_file[1]->close();
   if (started == 0)
     return 1;
+  bool damaged = report_damage(*p->reads_file[0]);
+  if (p->paired && report_damage(*p->reads_file[1]))
+    damaged = true;
   if (rs.input_error)
     return 1; // the reason was written when it was found
   if (write_error) {
     std::cerr << write_error << std::endl;
     return 1;
   }
+  if (damaged)
+    return 1; // every read before the damage has been written
   std::cerr << "Total alignment time: " << align_timer.elapsed_time()
             << std::endl;
   std::cerr << "Number of NW and SW   " << p->num_SW << std::endl;

@@ -144,11 +144,15 @@ void add_counters(worker_t &w) {
   _exit(status);
 }
 
-void report_unequal_files(run_shared_t &rs) {
+// A file that ended at damage makes no length fault of its own: the run
+// stops and the damage is said when it ends.
+void report_unequal_files(run_shared_t &rs, const fast *r0, const fast *r1) {
+  rs.stop = true;
+  if (!r0->damage.empty() || !r1->damage.empty())
+    return;
   if (!rs.input_error)
     std::cerr << "ERROR: files not the same length ... " << std::endl;
   rs.input_error = true;
-  rs.stop = true;
 }
 
 // Fills the worker's batch; returns the number of reads (or pairs) taken.
@@ -170,7 +174,7 @@ int read_batch_locked(worker_t &w) {
         fast_t &extra = w.batch[1][size_t(count)];
         r1->next_record(extra);
         if (!extra.seq.empty())
-          report_unequal_files(rs);
+          report_unequal_files(rs, r0, r1);
       }
       continue;
     }
@@ -179,7 +183,7 @@ int read_batch_locked(worker_t &w) {
       if (r1->l >= 0)
         r1->next_record(mate);
       if (r1->l < 0 || mate.seq.empty()) {
-        report_unequal_files(rs);
+        report_unequal_files(rs, r0, r1);
         break;
       }
     }

@@ -46,6 +46,26 @@ grep -v '^@' out | cut -f1-9 >fa.cols
 grep -v '^@' r22.sam | cut -f1-9 | cmp -s - fa.cols || fail "FASTA reads placed differently"
 CHECKS=$((CHECKS + 1))
 [ "$(grep -v '^@' out | cut -f11 | sort -u)" = "*" ] || fail "FASTA QUAL is not *"
+cp out fa.sam
+
+# Windows line ends: a carriage return never reaches QNAME, SEQ or QUAL;
+# the records are those of the same reads with plain line ends. The names
+# lose their "/1" so that nothing but the line end follows them.
+cp "$D/pairs_1.fq" "$D/pairs_2.fq" .
+run align g.tidx -1 pairs_1.fq -2 pairs_2.fq
+grep -v '^@' out >pairs.sam
+for f in reads.fq reads.fa pairs_1.fq pairs_2.fq; do
+  sed 's,/[12]$,,; s/$/\r/' $f >crlf_$f
+done
+for args in "reads.fq -r 22;r22.sam" "reads.fa -r 22;fa.sam" \
+  "pairs_1.fq -2 crlf_pairs_2.fq;pairs.sam"; do
+  # shellcheck disable=SC2086
+  run align g.tidx -1 crlf_${args%;*}
+  expect_status 0 "CRLF $args"
+  CHECKS=$((CHECKS + 1))
+  grep -v '^@' out | cmp -s - <(grep -v '^@' "${args#*;}") ||
+    fail "CRLF $args: $(grep -v '^@' out | head -2 | cat -A | head -c 300)"
+done
 
 if have samtools; then
   cp "$D/genome.fa" genome.fa

@@ -51,6 +51,13 @@ expect_file_eq want.fq p.fq
 printf '@low\nACGT\n+\n?###\n' >want.fq
 expect_file_eq want.fq p_reject.fq
 
+# Windows line ends: no carriage return in the names written.
+sed 's/$/\r/' q.fq >crlf.fq
+run fastq_filter 30 50 c crlf.fq
+expect_status 0 "CRLF input"
+expect_file_eq p.fq c.fq
+expect_file_eq p_reject.fq c_reject.fq
+
 gzip -c q.fq >q.fq.gz
 run fastq_filter 30 50 g q.fq.gz
 expect_status 0 "gzip input"

@@ -80,6 +80,13 @@ expect_status 0 "big"
 [ "$(grep '^@' seven.fq | tr '\n' ' ')" = "@n53 @n122 @n325 @n736 @n750 @n836 @n865 " ] ||
   fail "sample of 7 from 1000: $(grep '^@' seven.fq | tr '\n' ' ' | head -c 200)"
 
+# A damaged gzip file is read twice but named once.
+gzip -c big.fq | head -c 1500 >cut.fq.gz
+run sample_reads 3 dmg cut.fq.gz
+expect_status 1 "damaged input"
+[ "$(grep -c 'cut.fq.gz: gzip input is corrupt or truncated' err)" = 1 ] ||
+  fail "damaged input named other than once: $(cat err)"
+
 # Mates that do not pair up are an error, not a silently short file.
 head -n 44 "$D/reads_2.fq" >short_2.fq
 run sample_reads 5 p "$D/reads_1.fq" short_2.fq
@@ -90,10 +97,27 @@ run sample_reads 5 p "$D/reads_1.fq" long_2.fq
 expect_status 1 "long mate file"
 expect_err_is "Error: paired files are different length"
 
-# A first file that cannot be read twice gives no sample at all.
+# The first file is read twice: a pipe or a named FIFO is refused before any
+# output is created (a FIFO would block on its second opening for ever).
 run sample_reads 2 pipe <(cat "$D/reads_1.fq")
 expect_status 1 "pipe input"
-expect_err_is "Error: /dev/fd/63 held 12 reads when counted but 0 when read again"
+expect_err_is "Error: not a regular file, cannot be read twice: /dev/fd/63"
+[ ! -e pipe.fq ] || fail "output created for a pipe input"
+mkfifo fifo.fq
+cat "$D/reads_1.fq" >fifo.fq &
+WRITER=$!
+STATUS=0
+timeout 20 "$BIN" sample_reads 2 ff fifo.fq >out 2>err.full || STATUS=$?
+tail -n +$((BANNER_LINES + 1)) err.full >err
+kill "$WRITER" 2>/dev/null
+wait "$WRITER" 2>/dev/null
+expect_status 1 "named FIFO input"
+expect_err_is "Error: not a regular file, cannot be read twice: fifo.fq"
+[ ! -e ff.fq ] || fail "output created for a FIFO input"
+# The second file is read once and may be a pipe.
+run sample_reads 5 p "$D/reads_1.fq" <(cat "$D/reads_2.fq")
+expect_status 0 "pipe as second file"
+expect_file_eq "$D/sample5_2.fq" p_2.fq
 
 # Output over an input would destroy it.
 cp "$D/reads_1.fq" x.fq

@@ -74,6 +74,14 @@ STATUS=$?
 expect_status 1 "raw output appended to its input"
 expect_file_eq raw.txt raw2.txt
 
+cp lens.fq lens2.fq
+"$BIN" fastq_stats lens2.fq >>lens2.fq 2>err.full
+STATUS=$?
+tail -n +6 err.full >err
+expect_status 1 "stats output appended to its input"
+expect_err_is "Error: standard output is an input file: lens2.fq"
+expect_file_eq lens.fq lens2.fq
+
 # Output that cannot be written is a failure, not a success.
 if [ -w /dev/full ]; then
   "$BIN" fastq_stats lens.fq >/dev/full 2>err.full

@@ -56,6 +56,21 @@ for range in "12 14" "0 3" "-2 3"; do
     fail "start outside message: $(cat err)"
 done
 
+# Standard output appended to the FASTA file: a long name line would reach
+# the file before the sequence is read, and come back as sequence.
+{
+  printf '>'
+  head -c 70000 /dev/zero | tr '\0' n
+  printf '\nACGTACGT\n'
+} >long.fa
+cp long.fa long2.fa
+"$BIN" subseq long2.fa 1 4 >>long2.fa 2>err.full
+STATUS=$?
+tail -n +6 err.full >err
+expect_status 1 "subseq output appended to its input"
+expect_err_is "Error: standard output is an input file: long2.fa"
+expect_file_eq long.fa long2.fa
+
 printf '@HD\tVN:1.4\n@SQ\tSN:c\tLN:9\n\nr1\t0\tc\t1\t60\t4M\t*\t0\t0\tACGT\tIIII \r\n' >a.sam
 printf '@HD\tVN:1.4\r\n@PG\tID:x\n   \nr2\t4\t*\t0\t0\t*\t*\t0\t0\tAC\tII\t\nr3\t4\t*\t0\t0\t*\t*\t0\t0\tGG\tII' >b.sam
 run merge_sam a.sam b.sam

@@ -1,0 +1,111 @@
+# The FASTQ tools on read files that turn out damaged (a gzip file cut
+# short, a file whose reading fails): each writes what it read before the
+# damage, then one ERROR line per damaged file and a failure status.
+. "$(dirname "$0")/../lib.sh"
+
+# Reads of many lengths and random bases, so that the compressed file is
+# long and its cut falls inside a record; names with a comment.
+awk 'BEGIN {
+  srand(7)
+  for (i = 1; i <= 3000; i++) {
+    n = 30 + int(rand() * 70); s = ""; q = ""
+    for (j = 0; j < n; j++) {
+      s = s substr("ACGT", 1 + int(rand() * 4), 1)
+      q = q sprintf("%c", 35 + int(rand() * 40))
+    }
+    printf "@r%d c%d\n%s\n+\n%s\n", i, i, s, q
+  }
+}' >whole.fq
+sed 's/^@\(r[0-9]*\) c[0-9]*$/@\1 mate/' whole.fq >mates.fq
+gzip -c whole.fq >whole.fq.gz
+head -c $(($(wc -c <whole.fq.gz) / 2)) whole.fq.gz >cut.fq.gz
+CUT_LINE="ERROR: cut.fq.gz: gzip input is corrupt or truncated (unexpected end of file); reading stopped early"
+
+# The records read before the damage, as fq_len_filter passes them all.
+run fq_len_filter 0 seen cut.fq.gz
+expect_status 1 "fq_len_filter, cut"
+expect_err_is "$CUT_LINE"
+n=$(($(wc -l <seen.fq) / 4))
+CHECKS=$((CHECKS + 1))
+[ "$n" -gt 100 ] && [ "$n" -lt 3000 ] || fail "$n records before the damage"
+# Every one whole, none a piece of the record the damage cut.
+CHECKS=$((CHECKS + 1))
+head -n $((4 * n)) whole.fq | sed 's/ c[0-9]*$//' | cmp -s - seen.fq ||
+  fail "records before the damage differ from the file's"
+head -n $((4 * n)) whole.fq >prefix.fq
+head -n $((4 * n)) mates.fq >prefix_mates.fq
+
+# Each tool: status, the one line, and the output of the same run on the
+# records before the damage.
+same_as_prefix() { # STATUS LABEL ARGS... (with CUT standing for the input)
+  local want=$1 label=$2
+  shift 2
+  local args=("$@") i
+  for i in "${!args[@]}"; do [ "${args[$i]}" = CUT ] && args[$i]=prefix.fq; done
+  run "${args[@]}"
+  cp out want.out
+  for i in "${!args[@]}"; do [ "${args[$i]}" = prefix.fq ] && args[$i]=cut.fq.gz; done
+  run "${args[@]}"
+  expect_status "$want" "$label"
+  expect_err_is "$CUT_LINE"
+  expect_out_file want.out
+}
+same_as_prefix 1 "fastq_stats" fastq_stats CUT
+same_as_prefix 1 "fastq_trim" fastq_trim 30 20 CUT
+run qual_convert S I prefix.fq
+cp out want.out
+run qual_convert S I cut.fq.gz
+expect_status 3 "qual_convert"
+expect_err_is "Original format: Sanger" "New format: Illumina 1.3+" "$CUT_LINE"
+expect_out_file want.out
+
+run fastq_filter 20 60 p prefix.fq
+mv p.fq want.fq
+mv p_reject.fq want_reject.fq
+run fastq_filter 20 60 p cut.fq.gz
+expect_status 1 "fastq_filter"
+expect_err_is "$CUT_LINE"
+expect_file_eq want.fq p.fq
+expect_file_eq want_reject.fq p_reject.fq
+
+run sample_reads 25 s prefix.fq
+mv s.fq want.fq
+run sample_reads 25 s cut.fq.gz
+expect_status 1 "sample_reads"
+expect_err_is "$CUT_LINE"
+expect_file_eq want.fq s.fq
+# Damage that leaves fewer reads than asked for is the fault named.
+run sample_reads 2900 s cut.fq.gz
+expect_status 1 "sample_reads, too few left"
+expect_err_is "$CUT_LINE"
+
+# Paired: a damaged file is no length fault; the pairs before the damage are
+# written, whichever file is damaged.
+for order in 1 2; do
+  if [ $order = 1 ]; then a=cut.fq.gz b=mates.fq; else a=mates.fq b=cut.fq.gz; fi
+  if [ $order = 1 ]; then
+    run fq_len_filter 50 lp prefix.fq prefix_mates.fq
+  else
+    run fq_len_filter 50 lp prefix_mates.fq prefix.fq
+  fi
+  for f in lp_1 lp_2 lp_reject_1 lp_reject_2; do mv $f.fq want_$f.fq; done
+  run fq_len_filter 50 lp $a $b
+  expect_status 1 "paired filter, file $order damaged"
+  expect_err_is "$CUT_LINE"
+  for f in lp_1 lp_2 lp_reject_1 lp_reject_2; do expect_file_eq want_$f.fq $f.fq; done
+
+  run sample_reads 25 sp $a $b
+  expect_status 1 "paired sample, file $order damaged"
+  expect_err_is "$CUT_LINE"
+  CHECKS=$((CHECKS + 1))
+  [ "$(grep -c '^@' sp_$order.fq)" -le 25 ] && [ -s sp_1.fq ] && [ -s sp_2.fq ] ||
+    fail "paired sample, file $order damaged: $(wc -l sp_1.fq sp_2.fq)"
+done
+
+# A read error is a damage too.
+if have_read_error_file; then
+  run fastq_stats /proc/self/mem
+  expect_status 1 "read error"
+  expect_err_is "ERROR: /proc/self/mem: read error (Input/output error); reading stopped early"
+fi
+finish
