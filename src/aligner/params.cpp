@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "aligner/big_table.h"
 #include "aligner/index_types.h"
+#include "aligner/mini_hash.h"
 #include "aligner/out_buffer.h"
 #include "aligner/pen_tester.h"
 #include "common/bit_dna.h"
@@ -34,8 +34,7 @@ void release_params(tolve_params_t *p) {
   delete p->start_genome;
   delete p->chrdict;
   delete p->chrom_ends;
-  big_table_free(p->mini_hash,
-                 size_t(p->MINI_HASH_LENGTH) * sizeof(mini_pair_t));
+  delete p->mini_hash;
   delete[] p->mm_table;
   delete p->std_out;
   p->pen = nullptr;

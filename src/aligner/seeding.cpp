@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "aligner/index_types.h"
+#include "aligner/mini_hash.h"
 #include "aligner/params.h"
 #include "common/bit_dna.h"
 #include "common/mt_random.h"
@@ -39,9 +40,8 @@ struct window_roll_t {
 // Most kept k-mers are looked up soon after; fetching their bucket now
 // hides much of the cache miss of the lookup.
 inline void prefetch_bucket(const tolve_params_t *p, uint64_t key) {
-  const uint64_t bucket = uint32_t(key >> p->NUM_SHIFT);
-  if (p->mini_hash && bucket < p->MINI_HASH_LENGTH)
-    __builtin_prefetch(&p->mini_hash[bucket]);
+  if (p->mini_hash)
+    mini_hash_prefetch(*p->mini_hash, uint32_t(key >> p->NUM_SHIFT));
 }
 
 inline void add_kmer(std::vector<kmer_idx_t4> &out, uint64_t key,
@@ -177,10 +177,8 @@ int count_undetermined(const std::string &seq) {
 void hash_search(const tolve_params_t *p, kmer_idx_t4 &k) {
   k.idx_length = kmer_len::NOT_FOUND;
   const std::vector<twoint3_search> &dict = *p->chrdict;
-  const uint64_t bucket = uint32_t(k.kmer_num >> p->NUM_SHIFT);
-  if (bucket >= p->MINI_HASH_LENGTH)
-    return;
-  const mini_pair_t range = p->mini_hash[bucket];
+  const mini_pair_t range =
+      mini_hash_get(*p->mini_hash, uint32_t(k.kmer_num >> p->NUM_SHIFT));
   if (range.a == 0 || range.b < range.a || range.b - 1 > dict.size())
     return;
   const uint32_t low = uint32_t(k.kmer_num & p->HASH_MASK);
