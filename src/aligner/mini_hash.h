@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -44,21 +45,29 @@ inline uint32_t mini_hash_bit_count(uint32_t x) {
   return (x * 0x01010101u) >> 24;
 }
 
-// The bucket's bounds; {0, 0} for an empty bucket or one past the end.
-inline mini_pair_t mini_hash_get(const mini_hash_t &h, uint32_t bucket) {
-  mini_pair_t r;
+// Slot of a filled bucket in `starts`; -1 for an empty bucket or one past
+// the end.
+inline int64_t mini_hash_slot(const mini_hash_t &h, uint32_t bucket) {
   if (bucket >= h.length)
-    return r;
+    return -1;
   const mini_hash_group_t &g = h.groups[bucket >> 6];
   const unsigned half = (bucket >> 5) & 1, bit = bucket & 31;
   const uint32_t word = g.bits[half];
   if (!((word >> bit) & 1))
-    return r;
+    return -1;
   const uint32_t below = (half ? mini_hash_bit_count(g.bits[0]) : 0) +
                          mini_hash_bit_count(word & ((uint32_t(1) << bit) - 1));
-  const uint32_t slot = g.before + below;
-  r.a = h.starts[slot];
-  r.b = h.starts[slot + 1];
+  return int64_t(g.before) + below;
+}
+
+// The bucket's bounds; {0, 0} for an empty bucket or one past the end.
+inline mini_pair_t mini_hash_get(const mini_hash_t &h, uint32_t bucket) {
+  mini_pair_t r;
+  const int64_t slot = mini_hash_slot(h, bucket);
+  if (slot >= 0) {
+    r.a = h.starts[size_t(slot)];
+    r.b = h.starts[size_t(slot) + 1];
+  }
   return r;
 }
 
