@@ -191,31 +191,31 @@ inline uint32_t smaller_key(uint32_t x, uint32_t y) {
   return uint32_t(std::min(int32_t(x), int32_t(y)));
 }
 
+// The first cell of a row on the band's first diagonal: its cell on the
+// left is off, so it has no state C. Returns the next slot.
+long band_edge_c(row_t now, long d0, const band_t &bd, uint32_t &low) {
+  const long i = bd.at(d0);
+  if (d0 > bd.lo)
+    return i;
+  now.c[i] = INF_KEY;
+  low = smaller_key(low, smaller_key(smaller_key(now.a[i], now.b[i]), INF_KEY));
+  return i + 1;
+}
+
 // State C of cells d0..d1, from the left: opens from A or extends C, ties
 // extending; free on the last row of an unanchored right end. Returns the
-// smallest key of the row's cells, or `low` when smaller. Written without
-// branches: which way a cell goes follows no pattern. `wraps` says whether
-// penalties plus costs can pass 30 bits (only with absurd costs): without
-// it a key needs no trimming, which keeps the chain from cell to cell short.
-template <bool wraps>
+// smallest key of the row's cells, or `low` when smaller. One cell at a
+// time, every sum trimmed to what a cell keeps: the form for costs that may
+// wrap around.
 uint32_t fill_c(row_t now, uint8_t *steps, long d0, long d1, const band_t &bd,
                 uint32_t open_cost, uint32_t ext_cost, uint32_t low) {
-  long i = bd.at(d0);
   const long end = bd.at(d1);
+  long i = band_edge_c(now, d0, bd, low);
   uint32_t left_a = now.a[i - 1], left_c = now.c[i - 1];
-  if (d0 <= bd.lo) { // the band's first diagonal: its cell on the left is off
-    now.c[i] = INF_KEY;
-    left_a = now.a[i];
-    left_c = INF_KEY;
-    low = smaller_key(low, smaller_key(smaller_key(left_a, now.b[i]), left_c));
-    ++i;
-  }
   for (; i <= end; ++i) {
     const uint32_t open = left_a + open_cost, ext = left_c + ext_cost;
     const uint32_t extends = int32_t(ext) <= int32_t(open);
-    uint32_t c = smaller_key(open, ext);
-    if (wraps)
-      c = (c & PEN_BITS) | KEY_BIAS;
+    const uint32_t c = (smaller_key(open, ext) & PEN_BITS) | KEY_BIAS;
     steps[i] = uint8_t(steps[i] | extends * C_EXTENDS);
     now.c[i] = c;
     left_a = now.a[i];
@@ -223,6 +223,59 @@ uint32_t fill_c(row_t now, uint8_t *steps, long d0, long d1, const band_t &bd,
     low = smaller_key(low, smaller_key(smaller_key(left_a, now.b[i]), c));
   }
   return low;
+}
+
+inline __m128i min_key(__m128i x, __m128i y) {
+  return select(_mm_cmpgt_epi32(x, y), y, x);
+}
+
+// The same when no sum can wrap: C is then the running minimum of "open
+// from the A on the left" and "the C on the left plus one extension",
+// taken four cells at a time as a prefix minimum (in two doubling steps)
+// joined to the last cell of the step before. Lanes shifted in from below
+// hold 0, above every key.
+uint32_t fill_c_fast(row_t now, uint8_t *steps, long d0, long d1,
+                     const band_t &bd, uint32_t open_cost, uint32_t ext_cost,
+                     uint32_t low) {
+  const long end = bd.at(d1);
+  long i = band_edge_c(now, d0, bd, low);
+  uint32_t carry = now.c[i - 1];
+  const __m128i open = _mm_set1_epi32(int(open_cost));
+  const __m128i ext = _mm_set1_epi32(int(ext_cost));
+  const __m128i ext2 = _mm_set1_epi32(int(2 * ext_cost));
+  const __m128i ext_run = _mm_set_epi32(int(4 * ext_cost), int(3 * ext_cost),
+                                        int(2 * ext_cost), int(ext_cost));
+  const __m128i extends = _mm_set1_epi32(C_EXTENDS);
+  const __m128i none = _mm_set1_epi32(INT32_MAX);
+  const __m128i last = _mm_set1_epi32(int(end));
+  __m128i lane =
+      _mm_add_epi32(_mm_set1_epi32(int(i)), _mm_set_epi32(3, 2, 1, 0));
+  __m128i lows = _mm_set1_epi32(int(low));
+  for (; i <= end; i += LANES) {
+    const __m128i from_a = _mm_add_epi32(load(now.a + i - 1), open);
+    __m128i c = min_key(from_a, _mm_add_epi32(_mm_slli_si128(from_a, 4), ext));
+    c = min_key(c, _mm_add_epi32(_mm_slli_si128(c, 8), ext2));
+    c = min_key(c, _mm_add_epi32(_mm_set1_epi32(int(carry)), ext_run));
+    store(now.c + i, c);
+    const __m128i left_c =
+        _mm_or_si128(_mm_slli_si128(c, 4), _mm_cvtsi32_si128(int(carry)));
+    const __m128i opens = _mm_cmplt_epi32(from_a, _mm_add_epi32(left_c, ext));
+    const __m128i bits = _mm_andnot_si128(opens, extends);
+    int32_t old;
+    std::memcpy(&old, steps + i, sizeof old);
+    const int32_t add = _mm_cvtsi128_si32(
+        _mm_packus_epi16(_mm_packs_epi32(bits, bits), _mm_setzero_si128()));
+    old |= add;
+    std::memcpy(steps + i, &old, sizeof old);
+    carry = uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(c, 12)));
+    const __m128i cell_low =
+        min_key(min_key(load(now.a + i), load(now.b + i)), c);
+    lows = min_key(lows, select(_mm_cmpgt_epi32(lane, last), none, cell_low));
+    lane = _mm_add_epi32(lane, _mm_set1_epi32(int(LANES)));
+  }
+  lows = min_key(lows, _mm_srli_si128(lows, 8));
+  lows = min_key(lows, _mm_srli_si128(lows, 4));
+  return uint32_t(_mm_cvtsi128_si32(lows));
 }
 
 // Whether some penalty plus a cost can pass the 30 bits a cell keeps: every
@@ -259,8 +312,8 @@ bool fill_rows(nw_work_t &w, const T *read, long R, long L, const band_t &bd,
       fill_ab(now, up, steps, w.window.data(), read[r - 1], r, d0, d1, bd, k,
               x);
       const uint32_t open = free_tail ? 0 : k.g, ext = free_tail ? 0 : x;
-      low = wraps ? fill_c<true>(now, steps, d0, d1, bd, open, ext, low)
-                  : fill_c<false>(now, steps, d0, d1, bd, open, ext, low);
+      low = wraps ? fill_c(now, steps, d0, d1, bd, open, ext, low)
+                  : fill_c_fast(now, steps, d0, d1, bd, open, ext, low);
     }
     if (pen_of(low) > k.max_diff)
       return false;
