@@ -123,66 +123,97 @@ uint32_t inserted(long r, const costs_t &k) {
   return k.m + k.g + (k.m + k.e) * uint32_t(r - 1);
 }
 
+inline __m128i packed_bytes(__m128i lanes) {
+  return _mm_packus_epi16(_mm_packs_epi32(lanes, lanes), _mm_setzero_si128());
+}
+
+inline void store_bytes(uint8_t *p, __m128i lanes) {
+  const int32_t packed = _mm_cvtsi128_si32(packed_bytes(lanes));
+  std::memcpy(p, &packed, sizeof packed);
+}
+
+// What one row's vector steps share.
+struct row_consts_t {
+  __m128i mis, open_b, ext_b, inf, pen_bits, bias, read_base, from_b, from_c,
+      b_extends, b_last;
+  template <typename T>
+  row_consts_t(const costs_t &k, uint32_t x, T rb, const band_t &bd)
+      : mis(_mm_set1_epi32(int(k.s + k.m))),
+        open_b(_mm_set1_epi32(int(k.g + k.m))),
+        ext_b(_mm_set1_epi32(int(k.m + x))), inf(_mm_set1_epi32(int(INF_KEY))),
+        pen_bits(_mm_set1_epi32(int(PEN_BITS))),
+        bias(_mm_set1_epi32(int(KEY_BIAS))), read_base(_mm_set1_epi8(char(rb))),
+        from_b(_mm_set1_epi32(1)), from_c(_mm_set1_epi32(2)),
+        b_extends(_mm_set1_epi32(B_EXTENDS)),
+        // B is not computed on the band's last diagonal: its cell above is
+        // off.
+        b_last(_mm_set1_epi32(int(bd.hi - 1))) {}
+};
+
+// States A and B, with their predecessor states, of the four cells from
+// slot i (diagonal lane_d) of row r: both come from the row above only. A
+// takes the cheapest diagonal predecessor, ties preferring B, then A, then
+// C; B opens from A above or extends B above, ties extending. A blocked
+// window base allows neither.
+struct ab_lanes_t {
+  __m128i a, b, state;
+};
+
+template <typename T>
+inline ab_lanes_t ab_step(const row_consts_t &q, row_t up, const int8_t *win,
+                          long r, long d, long i, __m128i lane_d) {
+  int32_t raw;
+  std::memcpy(&raw, win + (r + d - 1), sizeof raw);
+  const __m128i wb = _mm_cvtsi32_si128(raw);
+  const __m128i same = widen(_mm_cmpeq_epi8(wb, q.read_base));
+  const __m128i off = has_blocked<T>()
+                          ? widen(_mm_cmplt_epi8(wb, _mm_setzero_si128()))
+                          : _mm_setzero_si128();
+  const __m128i cost = _mm_andnot_si128(same, q.mis);
+  const __m128i a = _mm_add_epi32(load(up.a + i), cost);
+  const __m128i b = _mm_add_epi32(load(up.b + i), cost);
+  const __m128i c = _mm_add_epi32(load(up.c + i), cost);
+  const __m128i a_first = _mm_cmplt_epi32(a, b);
+  const __m128i first = select(a_first, a, b);
+  const __m128i c_first = _mm_cmplt_epi32(c, first);
+  const __m128i va = select(off, q.inf, select(c_first, c, first));
+  ab_lanes_t out;
+  out.a = _mm_or_si128(_mm_and_si128(va, q.pen_bits), q.bias);
+  // An unreachable state names no predecessor: the traceback, which only
+  // meets one through wrapped-around costs, then goes on as from A.
+  out.state = _mm_andnot_si128(
+      off, select(c_first, q.from_c, _mm_andnot_si128(a_first, q.from_b)));
+
+  const __m128i open = _mm_add_epi32(load(up.a + i + 1), q.open_b);
+  const __m128i ext = _mm_add_epi32(load(up.b + i + 1), q.ext_b);
+  const __m128i opens = _mm_cmplt_epi32(open, ext);
+  const __m128i no_b = _mm_or_si128(off, _mm_cmpgt_epi32(lane_d, q.b_last));
+  const __m128i vb = select(opens, open, ext);
+  out.b =
+      select(no_b, q.inf, _mm_or_si128(_mm_and_si128(vb, q.pen_bits), q.bias));
+  out.state = _mm_or_si128(
+      out.state, _mm_andnot_si128(_mm_or_si128(no_b, opens), q.b_extends));
+  return out;
+}
+
+inline __m128i first_lanes(long d0) {
+  return _mm_add_epi32(_mm_set1_epi32(int(d0)), _mm_set_epi32(3, 2, 1, 0));
+}
+
 // States A and B of cells d0..d1 of row r, four at a time (the lanes past
-// d1 are written but never read). A takes the cheapest diagonal
-// predecessor, ties preferring B, then A, then C; B opens from A above or
-// extends B above, ties extending. A blocked window base allows neither.
+// d1 are written but never read).
 template <typename T>
 void fill_ab(row_t now, row_t up, uint8_t *steps, const int8_t *win, T rb,
              long r, long d0, long d1, const band_t &bd, const costs_t &k,
              uint32_t x) {
-  const __m128i mis = _mm_set1_epi32(int(k.s + k.m));
-  const __m128i open_cost = _mm_set1_epi32(int(k.g + k.m));
-  const __m128i ext_cost = _mm_set1_epi32(int(k.m + x));
-  const __m128i inf = _mm_set1_epi32(int(INF_KEY));
-  const __m128i pen_bits = _mm_set1_epi32(int(PEN_BITS));
-  const __m128i bias = _mm_set1_epi32(int(KEY_BIAS));
-  const __m128i read_base = _mm_set1_epi8(char(rb));
-  const __m128i from_b = _mm_set1_epi32(1), from_c = _mm_set1_epi32(2);
-  const __m128i b_extends = _mm_set1_epi32(B_EXTENDS);
-  // B is not computed on the band's last diagonal: its cell above is off.
-  const __m128i b_last = _mm_set1_epi32(int(bd.hi - 1));
-  __m128i lane_d =
-      _mm_add_epi32(_mm_set1_epi32(int(d0)), _mm_set_epi32(3, 2, 1, 0));
+  const row_consts_t q(k, x, rb, bd);
+  __m128i lane_d = first_lanes(d0);
   for (long d = d0; d <= d1; d += LANES) {
     const long i = bd.at(d);
-    int32_t raw;
-    std::memcpy(&raw, win + (r + d - 1), sizeof raw);
-    const __m128i wb = _mm_cvtsi32_si128(raw);
-    const __m128i same = widen(_mm_cmpeq_epi8(wb, read_base));
-    const __m128i off = has_blocked<T>()
-                            ? widen(_mm_cmplt_epi8(wb, _mm_setzero_si128()))
-                            : _mm_setzero_si128();
-    const __m128i cost = _mm_andnot_si128(same, mis);
-    const __m128i a = _mm_add_epi32(load(up.a + i), cost);
-    const __m128i b = _mm_add_epi32(load(up.b + i), cost);
-    const __m128i c = _mm_add_epi32(load(up.c + i), cost);
-    const __m128i a_first = _mm_cmplt_epi32(a, b);
-    const __m128i first = select(a_first, a, b);
-    const __m128i c_first = _mm_cmplt_epi32(c, first);
-    const __m128i va = select(off, inf, select(c_first, c, first));
-    const __m128i ka = _mm_or_si128(_mm_and_si128(va, pen_bits), bias);
-    // An unreachable state names no predecessor: the traceback, which
-    // only meets one through wrapped-around costs, then goes on as from A.
-    __m128i state = _mm_andnot_si128(
-        off, select(c_first, from_c, _mm_andnot_si128(a_first, from_b)));
-
-    const __m128i open = _mm_add_epi32(load(up.a + i + 1), open_cost);
-    const __m128i ext = _mm_add_epi32(load(up.b + i + 1), ext_cost);
-    const __m128i opens = _mm_cmplt_epi32(open, ext);
-    const __m128i no_b = _mm_or_si128(off, _mm_cmpgt_epi32(lane_d, b_last));
-    const __m128i vb = select(opens, open, ext);
-    const __m128i kb =
-        select(no_b, inf, _mm_or_si128(_mm_and_si128(vb, pen_bits), bias));
-    state = _mm_or_si128(
-        state, _mm_andnot_si128(_mm_or_si128(no_b, opens), b_extends));
-
-    store(now.a + i, ka);
-    store(now.b + i, kb);
-    const __m128i bytes =
-        _mm_packus_epi16(_mm_packs_epi32(state, state), _mm_setzero_si128());
-    const int32_t packed = _mm_cvtsi128_si32(bytes);
-    std::memcpy(steps + i, &packed, sizeof packed);
+    const ab_lanes_t ab = ab_step<T>(q, up, win, r, d, i, lane_d);
+    store(now.a + i, ab.a);
+    store(now.b + i, ab.b);
+    store_bytes(steps + i, ab.state);
     lane_d = _mm_add_epi32(lane_d, _mm_set1_epi32(int(LANES)));
   }
 }
@@ -191,26 +222,22 @@ inline uint32_t smaller_key(uint32_t x, uint32_t y) {
   return uint32_t(std::min(int32_t(x), int32_t(y)));
 }
 
-// The first cell of a row on the band's first diagonal: its cell on the
-// left is off, so it has no state C. Returns the next slot.
-long band_edge_c(row_t now, long d0, const band_t &bd, uint32_t &low) {
-  const long i = bd.at(d0);
-  if (d0 > bd.lo)
-    return i;
-  now.c[i] = INF_KEY;
-  low = smaller_key(low, smaller_key(smaller_key(now.a[i], now.b[i]), INF_KEY));
-  return i + 1;
-}
-
 // State C of cells d0..d1, from the left: opens from A or extends C, ties
-// extending; free on the last row of an unanchored right end. Returns the
+// extending; free on the last row of an unanchored right end; none on the
+// band's first diagonal, whose cell on the left is off. Returns the
 // smallest key of the row's cells, or `low` when smaller. One cell at a
 // time, every sum trimmed to what a cell keeps: the form for costs that may
 // wrap around.
 uint32_t fill_c(row_t now, uint8_t *steps, long d0, long d1, const band_t &bd,
                 uint32_t open_cost, uint32_t ext_cost, uint32_t low) {
   const long end = bd.at(d1);
-  long i = band_edge_c(now, d0, bd, low);
+  long i = bd.at(d0);
+  if (d0 <= bd.lo) {
+    now.c[i] = INF_KEY;
+    low =
+        smaller_key(low, smaller_key(smaller_key(now.a[i], now.b[i]), INF_KEY));
+    ++i;
+  }
   uint32_t left_a = now.a[i - 1], left_c = now.c[i - 1];
   for (; i <= end; ++i) {
     const uint32_t open = left_a + open_cost, ext = left_c + ext_cost;
@@ -229,49 +256,55 @@ inline __m128i min_key(__m128i x, __m128i y) {
   return select(_mm_cmpgt_epi32(x, y), y, x);
 }
 
-// The same when no sum can wrap: C is then the running minimum of "open
-// from the A on the left" and "the C on the left plus one extension",
-// taken four cells at a time as a prefix minimum (in two doubling steps)
+// Row r when no sum can wrap around, all three states four cells at a
+// time: A and B as ab_step gives them, and C as the running minimum of
+// "open from the A on the left" and "the C on the left plus one
+// extension", a prefix minimum over the four lanes (two doubling steps)
 // joined to the last cell of the step before. Lanes shifted in from below
-// hold 0, above every key.
-uint32_t fill_c_fast(row_t now, uint8_t *steps, long d0, long d1,
-                     const band_t &bd, uint32_t open_cost, uint32_t ext_cost,
-                     uint32_t low) {
-  const long end = bd.at(d1);
-  long i = band_edge_c(now, d0, bd, low);
-  uint32_t carry = now.c[i - 1];
+// hold 0, above every key. Returns the smallest key of the row's cells, or
+// `low` when smaller.
+template <typename T>
+uint32_t fill_row_fast(row_t now, row_t up, uint8_t *steps, const int8_t *win,
+                       T rb, long r, long d0, long d1, const band_t &bd,
+                       const costs_t &k, uint32_t x, uint32_t open_cost,
+                       uint32_t ext_cost, uint32_t low) {
+  const row_consts_t q(k, x, rb, bd);
   const __m128i open = _mm_set1_epi32(int(open_cost));
   const __m128i ext = _mm_set1_epi32(int(ext_cost));
   const __m128i ext2 = _mm_set1_epi32(int(2 * ext_cost));
   const __m128i ext_run = _mm_set_epi32(int(4 * ext_cost), int(3 * ext_cost),
                                         int(2 * ext_cost), int(ext_cost));
-  const __m128i extends = _mm_set1_epi32(C_EXTENDS);
+  const __m128i c_extends = _mm_set1_epi32(C_EXTENDS);
   const __m128i none = _mm_set1_epi32(INT32_MAX);
-  const __m128i last = _mm_set1_epi32(int(end));
-  __m128i lane =
-      _mm_add_epi32(_mm_set1_epi32(int(i)), _mm_set_epi32(3, 2, 1, 0));
+  const __m128i last = _mm_set1_epi32(int(d1));
+  // On the band's first diagonal the first C is INF_KEY itself.
+  const bool edge = d0 <= bd.lo;
+  uint32_t left_a = edge ? INF_KEY - open_cost : now.a[bd.at(d0) - 1];
+  uint32_t left_c = edge ? 0 : now.c[bd.at(d0) - 1];
+  __m128i lane_d = first_lanes(d0);
   __m128i lows = _mm_set1_epi32(int(low));
-  for (; i <= end; i += LANES) {
-    const __m128i from_a = _mm_add_epi32(load(now.a + i - 1), open);
+  for (long d = d0; d <= d1; d += LANES) {
+    const long i = bd.at(d);
+    const ab_lanes_t ab = ab_step<T>(q, up, win, r, d, i, lane_d);
+    const __m128i a_left =
+        _mm_or_si128(_mm_slli_si128(ab.a, 4), _mm_cvtsi32_si128(int(left_a)));
+    const __m128i from_a = _mm_add_epi32(a_left, open);
     __m128i c = min_key(from_a, _mm_add_epi32(_mm_slli_si128(from_a, 4), ext));
     c = min_key(c, _mm_add_epi32(_mm_slli_si128(c, 8), ext2));
-    c = min_key(c, _mm_add_epi32(_mm_set1_epi32(int(carry)), ext_run));
+    c = min_key(c, _mm_add_epi32(_mm_set1_epi32(int(left_c)), ext_run));
+    const __m128i c_left =
+        _mm_or_si128(_mm_slli_si128(c, 4), _mm_cvtsi32_si128(int(left_c)));
+    const __m128i opens = _mm_cmplt_epi32(from_a, _mm_add_epi32(c_left, ext));
+    store(now.a + i, ab.a);
+    store(now.b + i, ab.b);
     store(now.c + i, c);
-    const __m128i left_c =
-        _mm_or_si128(_mm_slli_si128(c, 4), _mm_cvtsi32_si128(int(carry)));
-    const __m128i opens = _mm_cmplt_epi32(from_a, _mm_add_epi32(left_c, ext));
-    const __m128i bits = _mm_andnot_si128(opens, extends);
-    int32_t old;
-    std::memcpy(&old, steps + i, sizeof old);
-    const int32_t add = _mm_cvtsi128_si32(
-        _mm_packus_epi16(_mm_packs_epi32(bits, bits), _mm_setzero_si128()));
-    old |= add;
-    std::memcpy(steps + i, &old, sizeof old);
-    carry = uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(c, 12)));
-    const __m128i cell_low =
-        min_key(min_key(load(now.a + i), load(now.b + i)), c);
-    lows = min_key(lows, select(_mm_cmpgt_epi32(lane, last), none, cell_low));
-    lane = _mm_add_epi32(lane, _mm_set1_epi32(int(LANES)));
+    store_bytes(steps + i,
+                _mm_or_si128(ab.state, _mm_andnot_si128(opens, c_extends)));
+    const __m128i cell_low = min_key(min_key(ab.a, ab.b), c);
+    lows = min_key(lows, select(_mm_cmpgt_epi32(lane_d, last), none, cell_low));
+    left_a = uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(ab.a, 12)));
+    left_c = uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(c, 12)));
+    lane_d = _mm_add_epi32(lane_d, _mm_set1_epi32(int(LANES)));
   }
   lows = min_key(lows, _mm_srli_si128(lows, 8));
   lows = min_key(lows, _mm_srli_si128(lows, 4));
@@ -308,12 +341,14 @@ bool fill_rows(nw_work_t &w, const T *read, long R, long L, const band_t &bd,
     }
     uint32_t low = smaller_key(ins, INF_KEY);
     const long d0 = std::max(bd.lo, 1 - r), d1 = std::min(bd.hi, L - r);
-    if (d0 <= d1) {
+    const uint32_t open = free_tail ? 0 : k.g, ext = free_tail ? 0 : x;
+    if (d0 <= d1 && wraps) {
       fill_ab(now, up, steps, w.window.data(), read[r - 1], r, d0, d1, bd, k,
               x);
-      const uint32_t open = free_tail ? 0 : k.g, ext = free_tail ? 0 : x;
-      low = wraps ? fill_c(now, steps, d0, d1, bd, open, ext, low)
-                  : fill_c_fast(now, steps, d0, d1, bd, open, ext, low);
+      low = fill_c(now, steps, d0, d1, bd, open, ext, low);
+    } else if (d0 <= d1) {
+      low = fill_row_fast(now, up, steps, w.window.data(), read[r - 1], r, d0,
+                          d1, bd, k, x, open, ext, low);
     }
     if (pen_of(low) > k.max_diff)
       return false;
