@@ -241,3 +241,55 @@ TEST(BitDNA, AppendInPiecesMatchesBaseByBase) {
     EXPECT_EQ(g1.genrand64_int64(), g2.genrand64_int64()) << text;
   }
 }
+
+// compare_mm against a byte-at-a-time count over the mismatch table: the
+// same penalty, and the same stopping value once the bound is passed, for
+// reads of every length at every offset, also hanging past the genome end.
+TEST(BitDNA, CompareMmAgreesWithByteByByteCount) {
+  table_holder h;
+  MT_random g;
+  const std::string genome_text = random_acgt(g, 700);
+  bit_DNA_t genome(genome_text, g, h.t.get());
+  for (int t = 0; t < 3000; ++t) {
+    size_t len = g.genrand_int_range(1, 150);
+    uint64_t loc = g.genrand_int_range(1, genome_text.size() + 3);
+    std::string text;
+    unsigned rate = unsigned(g.genrand_int_range(1, 30));
+    for (size_t i = 0; i < len; ++i) {
+      size_t at = loc - 1 + i;
+      char base = at < genome_text.size() ? genome_text[at] : 'A';
+      if (g.genrand_int_range(1, rate) == 1)
+        base = "ACGT"[g.genrand_int_range(0, 3)];
+      text += base;
+    }
+    bit_DNA_t read(text, g, h.t.get());
+    uint32_t bound = uint32_t(g.genrand_int_range(0, 200));
+    uint32_t cost = uint32_t(g.genrand_int_range(1, 20));
+    // The model: one read byte (four bases) at a time.
+    long want = -1;
+    if ((2 * loc - 2) / 8 < genome.data.size()) {
+      uint64_t pen = 0;
+      bool stopped = false;
+      for (size_t b = 0; b < read.full_size() && !stopped; ++b) {
+        uint8_t gb = 0;
+        for (int k = 0; k < 4; ++k) {
+          uint64_t pos = loc + 4 * b + uint64_t(k);
+          int code = pos <= genome.data.size() * 4 ? genome[pos] : 0;
+          gb = uint8_t(gb | code << (2 * k));
+        }
+        pen += h.t[gb ^ read.data[b]] * uint64_t(cost);
+        stopped = pen > bound;
+      }
+      if (!stopped && read.size() % 4) {
+        for (uint64_t i = read.full_size() * 4; i < read.size(); ++i) {
+          uint64_t pos = loc + i;
+          int code = pos <= genome.data.size() * 4 ? genome[pos] : 0;
+          pen += (code != read[i + 1]) * uint64_t(cost);
+        }
+      }
+      want = long(pen);
+    }
+    ASSERT_EQ(genome.compare_mm(read, loc, bound, cost), want)
+        << text << " at " << loc << " bound " << bound << " cost " << cost;
+  }
+}
