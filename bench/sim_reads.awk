@@ -32,14 +32,14 @@ BEGIN {
 # by line to one string would copy the whole sequence once per line.
 function join_lines(s,    n, i, m) {
   n = NLINES[s]
-  for (i = 1; i <= n; i++) PART[i] = LINES[s, i]
+  for (i = 1; i <= n; i++) PIECE[i] = LINES[s, i]
   while (n > 1) {
     m = 0
     for (i = 1; i <= n; i += 2)
-      PART[++m] = (i < n) ? PART[i] PART[i + 1] : PART[i]
+      PIECE[++m] = (i < n) ? PIECE[i] PIECE[i + 1] : PIECE[i]
     n = m
   }
-  return n ? PART[1] : ""
+  return n ? PIECE[1] : ""
 }
 
 function random_base() { return BASES[int(rand() * 4) + 1] }
