@@ -1,7 +1,6 @@
 #include "kernels/align_store.h"
 
-#include <cstdlib>
-#include <new>
+#include <algorithm>
 #include <utility>
 
 void align_loc_t::assign(int pen, bool dir, uint32_t at, const std::string &cig,
@@ -14,48 +13,55 @@ void align_loc_t::assign(int pen, bool dir, uint32_t at, const std::string &cig,
   type = kind;
 }
 
-// calloc: the 4 MiB of zero slots come as untouched pages, so a set costs
-// memory only where it is used.
-seen_t::seen_t()
-    : locs(static_cast<uint32_t *>(std::calloc(hash_size, sizeof(uint32_t)))) {
-  if (!locs)
-    throw std::bad_alloc();
-  locs_added.reserve(5000);
-}
+namespace {
 
-seen_t::~seen_t() { std::free(locs); }
-
-seen_t::seen_t(seen_t &&other) noexcept
-    : locs(other.locs), locs_added(std::move(other.locs_added)) {
-  other.locs = nullptr;
-}
-
-seen_t &seen_t::operator=(seen_t &&other) noexcept {
-  if (this != &other) {
-    std::free(locs);
-    locs = other.locs;
-    locs_added = std::move(other.locs_added);
-    other.locs = nullptr;
+// The first empty slot from a's home on, or the slot holding a; -1 when
+// every slot holds another location.
+int64_t find_slot(const seen_t &s, uint32_t a) {
+  const uint32_t size = uint32_t(s.locs.size());
+  uint32_t h = s.home(a);
+  for (uint32_t probes = 0; probes < size; ++probes) {
+    const uint32_t v = s.locs[h];
+    if (v == 0 || v == a)
+      return h;
+    h = (h + 1) & (size - 1);
   }
-  return *this;
+  return -1;
+}
+
+// Four times the slots; the locations move to their new slots in the
+// order they were added.
+void grow(seen_t &s) {
+  std::vector<uint32_t> old;
+  old.swap(s.locs);
+  s.bits = std::min(s.bits + 2, seen_t::max_bits);
+  s.locs.assign(size_t(1) << s.bits, 0);
+  for (uint32_t &h : s.locs_added) {
+    const uint32_t a = old[h];
+    h = uint32_t(find_slot(s, a));
+    s.locs[h] = a;
+  }
+}
+
+} // namespace
+
+seen_t::seen_t() : locs(size_t(1) << first_bits, 0) {
+  locs_added.reserve(5000);
 }
 
 bool seen_t::insert(uint32_t a) {
   if (a == 0)
     return true; // cannot be told apart from an empty slot
-  uint32_t h = (a * magic) >> shift_bits;
-  for (uint32_t probes = 0; probes < hash_size; ++probes) {
-    uint32_t v = locs[h];
-    if (v == 0) {
-      locs[h] = a;
-      locs_added.push_back(h);
-      return true;
-    }
-    if (v == a)
-      return false;
-    h = (h + 1) & (hash_size - 1);
-  }
-  return true; // table full: accept without remembering
+  if (bits < max_bits && 2 * (locs_added.size() + 1) > locs.size())
+    grow(*this);
+  const int64_t h = find_slot(*this, a);
+  if (h < 0)
+    return true; // table full: accept without remembering
+  if (locs[size_t(h)] == a)
+    return false;
+  locs[size_t(h)] = a;
+  locs_added.push_back(uint32_t(h));
+  return true;
 }
 
 void seen_t::clear() {

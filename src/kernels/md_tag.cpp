@@ -1,5 +1,6 @@
 #include "kernels/md_tag.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 
@@ -50,6 +51,34 @@ char letter(const bit_DNA_t &s, uint64_t pos) {
   return BASE_LETTER[packed_bits::base_at(s, pos)];
 }
 
+// The matched run of n bases from read base rpos and genome base gpos:
+// numbers of equal bases, each mismatch as its genome letter. Compares 32
+// bases a word; most runs hold no mismatch at all.
+void md_matched(std::string &out, int64_t &c, const bit_DNA_t &sequence,
+                const bit_DNA_t &genome, uint64_t rpos, uint64_t gpos,
+                int64_t n) {
+  while (n > 0) {
+    const uint64_t m = uint64_t(std::min<int64_t>(n, 32));
+    const uint64_t g = packed_bits::load(genome.data, 2 * (gpos - 1));
+    uint64_t f = packed_bits::diff_flags(
+        packed_bits::load(sequence.data, 2 * (rpos - 1)), g);
+    f &= packed_bits::base_mask(m);
+    uint64_t done = 0; // bases of this word counted so far
+    while (f) {
+      const uint64_t j = uint64_t(__builtin_ctzll(f)) / 2;
+      append_int(out, c + int64_t(j - done));
+      out += BASE_LETTER[(g >> (2 * j)) & 3];
+      c = 0;
+      done = j + 1;
+      f &= f - 1;
+    }
+    c += int64_t(m - done);
+    rpos += m;
+    gpos += m;
+    n -= int64_t(m);
+  }
+}
+
 } // namespace
 
 void append_MD(std::string &out, const std::string &cigar,
@@ -61,16 +90,23 @@ void append_MD(std::string &out, const std::string &cigar,
   for_each_op(cigar, [&](char op, int64_t n, const char *, const char *) {
     switch (op) {
     case 'M':
-      for (int64_t i = 0; i < n; ++i, ++rpos, ++gpos) {
-        int g = packed_bits::base_at(genome, gpos);
-        if (packed_bits::base_at(sequence, rpos) == g) {
-          ++c;
-        } else {
-          append_int(out, c);
-          out += BASE_LETTER[g];
-          c = 0;
+      // Position 0 lies before the genome; it reads as base A.
+      if (gpos == 0 || rpos == 0) {
+        for (int64_t i = 0; i < n; ++i, ++rpos, ++gpos) {
+          int g = packed_bits::base_at(genome, gpos);
+          if (packed_bits::base_at(sequence, rpos) == g) {
+            ++c;
+          } else {
+            append_int(out, c);
+            out += BASE_LETTER[g];
+            c = 0;
+          }
         }
+        break;
       }
+      md_matched(out, c, sequence, genome, rpos, gpos, n);
+      rpos += uint64_t(n);
+      gpos += uint64_t(n);
       break;
     case '=':
       c += n;

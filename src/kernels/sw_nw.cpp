@@ -55,10 +55,8 @@ bool sw_nw::setup_read_reference(const bit_DNA_t &read1, const bit_DNA_t &read2,
     reads[1] = new int8_t[len ? len : 1]();
     reads_cap = len;
   }
-  size_t nw_cap = cells_cap, sw_cap = cells_cap;
-  grow(ABC_nw, nw_cap, cells);
-  grow(ABC_sw, sw_cap, cells);
-  cells_cap = nw_cap < sw_cap ? nw_cap : sw_cap;
+  grow(ABC_sw, cells_cap, cells);
+  nw_work_reserve(nw_work, len, win, band_);
   grow(P_sw, steps_cap, steps);
   size_t wcap = size_t(window_cap);
   grow(window, wcap, size_t(win));
@@ -75,12 +73,11 @@ bool sw_nw::setup_read_reference(const bit_DNA_t &read1, const bit_DNA_t &read2,
 void sw_nw::clear() {
   delete[] reads[0];
   delete[] reads[1];
-  delete[] ABC_nw;
   delete[] ABC_sw;
   delete[] P_sw;
   delete[] window;
   reads[0] = reads[1] = nullptr;
-  ABC_nw = nullptr;
+  nw_work = nw_work_t();
   ABC_sw = nullptr;
   P_sw = nullptr;
   window = nullptr;

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/bit_dna.h"
 
@@ -30,14 +31,21 @@
 // the next read of equal or smaller size allocates nothing, so there is no
 // need to call clear() between reads (clear() gives the memory back).
 
-// One cell of the global matrix. For each state the penalty shifted left by
-// two, with the predecessor's state in the low two bits:
+// Work area of the global aligner. Of the matrix it keeps two rows of the
+// three states' penalties and, for every cell of the band, one byte naming
+// each state's predecessor state, for the traceback. The states:
 //   0 A: read base r on window base c (predecessor cell r-1, c-1)
 //   1 B: read base r against a gap   (predecessor cell r-1, c)
 //   2 C: window base c against a gap (predecessor cell r, c-1)
-struct ABC_t {
-  uint32_t val[3];
+struct nw_work_t {
+  std::vector<uint32_t> rows;
+  std::vector<uint8_t> steps;
+  std::vector<int8_t> window; // the window, with room for a vector's reach
 };
+
+// Sizes a work area for reads of R bases against windows of L bases with
+// the given band; it only grows.
+void nw_work_reserve(nw_work_t &w, long R, long L, long band);
 
 // One cell of the local matrix: 0 best score ending here, 1 best ending with
 // a read base against a gap, 2 best ending with a window base against a gap.
@@ -75,8 +83,8 @@ struct sw_nw {
   int8_t *reads[2] = {nullptr, nullptr}; // base codes, read_len each
   int read_len = 0;
   int ref_len = 0;            // window length
-  ABC_t *ABC_nw = nullptr;    // (read_len + 1) x (ref_len + 1), row-major
-  ABC_sw_t *ABC_sw = nullptr; // same shape
+  nw_work_t nw_work;          // of the global aligner
+  ABC_sw_t *ABC_sw = nullptr; // (read_len + 1) x (ref_len + 1), row-major
   char *P_sw = nullptr;       // read_len x ref_len local step codes
   int nw_m = 0, nw_s = 0, nw_g = 0, nw_e = 0;
   int sw_m = 0, sw_s = 0, sw_g = 0, sw_e = 0;
@@ -84,7 +92,7 @@ struct sw_nw {
 
   // Storage kept across reads.
   int8_t *window = nullptr; // codes of the current window; -1 off the genome
-  size_t cells_cap = 0;     // cells in ABC_nw and ABC_sw
+  size_t cells_cap = 0;     // cells in ABC_sw
   size_t steps_cap = 0;     // bytes in P_sw
   int reads_cap = 0;
   int window_cap = 0;

@@ -13,6 +13,7 @@
 #include "aligner/setup/2_pen_tester.h"
 #include "aligner/setup/chrom_span.h"
 #include "aligner/setup/index_types.h"
+#include "aligner/setup/mini_hash.h"
 #include "aligner/setup/params.h"
 #include "aligner/setup/ref_table.h"
 #include "common/bit_dna.h"
@@ -29,7 +30,7 @@ struct tiny_index_t {
   std::map<long, std::string> start_genome;
   std::vector<std::pair<uint64_t, uint32_t>> entries; // (key, position)
   std::vector<twoint3_search> chrdict;
-  std::vector<mini_pair_t> buckets;
+  mini_hash_t buckets;
   tolve_params_t p;
 
   tiny_index_t() = default;
@@ -72,7 +73,7 @@ struct tiny_index_t {
 
   // The loader's grouping: one bucket per run of keys with equal top bits.
   void load_table() {
-    buckets.assign(p.MINI_HASH_LENGTH, mini_pair_t());
+    mini_hash_init(buckets, p.MINI_HASH_LENGTH, entries.size());
     chrdict.clear();
     uint32_t first = 0, next = 1;
     bool any = false;
@@ -81,7 +82,7 @@ struct tiny_index_t {
       uint32_t bucket = uint32_t(e.first >> p.NUM_SHIFT);
       if (!any || bucket != prev) {
         if (any)
-          buckets[prev] = mini_pair_t{first, next};
+          mini_hash_fill(buckets, prev, first, next);
         first = next;
       }
       chrdict.emplace_back(uint32_t(e.first & p.HASH_MASK), e.second);
@@ -90,9 +91,9 @@ struct tiny_index_t {
       any = true;
     }
     if (any)
-      buckets[prev] = mini_pair_t{first, next};
+      mini_hash_fill(buckets, prev, first, next);
     p.chrdict = &chrdict;
-    p.mini_hash = buckets.data();
+    p.mini_hash = &buckets;
   }
 };
 

@@ -206,3 +206,90 @@ TEST(BitDNA, SerialisationRoundTrip) {
   EXPECT_LE(b.curr_loc, b.data.size() * 8);
   std::remove(path.c_str());
 }
+
+// Appending text in pieces of every length, starting at every offset in a
+// byte, packs exactly what one base at a time would: the same bytes, and
+// the same random bases for other letters, drawn in text order.
+TEST(BitDNA, AppendInPiecesMatchesBaseByBase) {
+  MT_random text_gen;
+  const std::string letters = "ACGTacgtNnX.-";
+  for (int t = 0; t < 300; ++t) {
+    std::string text;
+    size_t len = text_gen.genrand_int_range(0, 90);
+    bool others = text_gen.genrand_int_range(0, 2) == 0;
+    for (size_t i = 0; i < len; ++i)
+      text += others ? letters[text_gen.genrand_int_range(0, 12)]
+                     : "ACGT"[text_gen.genrand_int_range(0, 3)];
+    MT_random g1, g2;
+    bit_DNA_t whole(nullptr), by_base(nullptr);
+    size_t at = 0;
+    while (at < text.size()) {
+      size_t piece = text_gen.genrand_int_range(1, 13);
+      whole.append(text.substr(at, piece), g1);
+      at += piece;
+    }
+    for (char c : text) {
+      int code = get_base_val_r(c, g2);
+      uint64_t k = by_base.curr_loc / 8;
+      if (by_base.data.size() <= k)
+        by_base.data.push_back(0);
+      by_base.data[k] |= uint8_t(code << (by_base.curr_loc % 8));
+      by_base.curr_loc += 2;
+    }
+    ASSERT_EQ(whole.curr_loc, by_base.curr_loc) << text;
+    ASSERT_EQ(whole.data, by_base.data) << text;
+    EXPECT_EQ(g1.genrand64_int64(), g2.genrand64_int64()) << text;
+  }
+}
+
+// compare_mm against a byte-at-a-time count over the mismatch table: the
+// same penalty, and the same stopping value once the bound is passed, for
+// reads of every length at every offset, also hanging past the genome end.
+TEST(BitDNA, CompareMmAgreesWithByteByByteCount) {
+  table_holder h;
+  MT_random g;
+  const std::string genome_text = random_acgt(g, 700);
+  bit_DNA_t genome(genome_text, g, h.t.get());
+  for (int t = 0; t < 3000; ++t) {
+    size_t len = g.genrand_int_range(1, 150);
+    uint64_t loc = g.genrand_int_range(1, genome_text.size() + 3);
+    std::string text;
+    unsigned rate = unsigned(g.genrand_int_range(1, 30));
+    for (size_t i = 0; i < len; ++i) {
+      size_t at = loc - 1 + i;
+      char base = at < genome_text.size() ? genome_text[at] : 'A';
+      if (g.genrand_int_range(1, rate) == 1)
+        base = "ACGT"[g.genrand_int_range(0, 3)];
+      text += base;
+    }
+    bit_DNA_t read(text, g, h.t.get());
+    uint32_t bound = uint32_t(g.genrand_int_range(0, 200));
+    uint32_t cost = uint32_t(g.genrand_int_range(1, 20));
+    // The model: one read byte (four bases) at a time.
+    long want = -1;
+    if ((2 * loc - 2) / 8 < genome.data.size()) {
+      uint64_t pen = 0;
+      bool stopped = false;
+      for (size_t b = 0; b < read.full_size() && !stopped; ++b) {
+        uint8_t gb = 0;
+        for (int k = 0; k < 4; ++k) {
+          uint64_t pos = loc + 4 * b + uint64_t(k);
+          int code = pos <= genome.data.size() * 4 ? genome[pos] : 0;
+          gb = uint8_t(gb | code << (2 * k));
+        }
+        pen += h.t[gb ^ read.data[b]] * uint64_t(cost);
+        stopped = pen > bound;
+      }
+      if (!stopped && read.size() % 4) {
+        for (uint64_t i = read.full_size() * 4; i < read.size(); ++i) {
+          uint64_t pos = loc + i;
+          int code = pos <= genome.data.size() * 4 ? genome[pos] : 0;
+          pen += (code != read[i + 1]) * uint64_t(cost);
+        }
+      }
+      want = long(pen);
+    }
+    ASSERT_EQ(genome.compare_mm(read, loc, bound, cost), want)
+        << text << " at " << loc << " bound " << bound << " cost " << cost;
+  }
+}

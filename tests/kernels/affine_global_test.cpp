@@ -269,20 +269,7 @@ TEST(AffineGlobal, RandomPathsAgreeWithPenaltyAndCigar) {
     int extra = int(rng() % 16);
     std::string win = random_dna(rng, size_t(len + extra));
     std::string read = win.substr(rng() % (extra + 1), size_t(len));
-    for (int k = int(rng() % 4); k > 0; --k) { // a few edits
-      size_t at = rng() % read.size();
-      switch (rng() % 3) {
-      case 0:
-        read[at] = ktest::other_base(read[at], rng());
-        break;
-      case 1:
-        read.insert(at, random_dna(rng, 1 + rng() % 3));
-        break;
-      default:
-        if (read.size() > 4)
-          read.erase(at, 1 + rng() % 3);
-      }
-    }
+    ktest::edit_randomly(rng, read, 4, 3, 4);
     if (read.size() > win.size())
       read.resize(win.size());
     pens_t p{int(rng() % 3), 1 + int(rng() % 6), 1 + int(rng() % 8),

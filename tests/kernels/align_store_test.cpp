@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -120,10 +121,11 @@ TEST(AlignLoc, Constructors) {
 }
 
 TEST(SeenSet, CollidingLocationsAreBothKept) {
+  seen_t s;
   std::unordered_map<uint32_t, uint32_t> by_slot;
   uint32_t a = 0, b = 0;
   for (uint32_t x = 1; b == 0; ++x) {
-    uint32_t h = (x * seen_t::magic) >> seen_t::shift_bits;
+    uint32_t h = s.home(x);
     auto it = by_slot.find(h);
     if (it != by_slot.end()) {
       a = it->second;
@@ -132,14 +134,13 @@ TEST(SeenSet, CollidingLocationsAreBothKept) {
       by_slot[h] = x;
     }
   }
-  uint32_t home = (a * seen_t::magic) >> seen_t::shift_bits;
-  seen_t s;
+  uint32_t home = s.home(a);
   EXPECT_TRUE(s.insert(a));
   EXPECT_TRUE(s.insert(b));
   EXPECT_FALSE(s.insert(a));
   EXPECT_FALSE(s.insert(b));
   EXPECT_EQ(s.locs[home], a);
-  EXPECT_EQ(s.locs[(home + 1) & (seen_t::hash_size - 1)], b);
+  EXPECT_EQ(s.locs[(home + 1) & (s.locs.size() - 1)], b);
   ASSERT_EQ(s.locs_added.size(), 2u);
   s.clear();
   EXPECT_EQ(s.locs[home], 0u);
@@ -151,12 +152,12 @@ TEST(SeenSet, CollidingLocationsAreBothKept) {
 TEST(SeenSet, ProbingWrapsAtTheTableEnd) {
   seen_t s;
   // Fill the last slot by hand so the next location homed there wraps.
-  uint32_t last = seen_t::hash_size - 1;
+  uint32_t last = uint32_t(s.locs.size() - 1);
   uint32_t x = 1;
-  while (((x * seen_t::magic) >> seen_t::shift_bits) != last)
+  while (s.home(x) != last)
     ++x;
   uint32_t y = x + 1;
-  while (((y * seen_t::magic) >> seen_t::shift_bits) != last)
+  while (s.home(y) != last)
     ++y;
   EXPECT_TRUE(s.insert(x));
   EXPECT_TRUE(s.insert(y));
@@ -164,6 +165,44 @@ TEST(SeenSet, ProbingWrapsAtTheTableEnd) {
   EXPECT_FALSE(s.insert(y));
   EXPECT_TRUE(s.insert(0)); // never stored
   EXPECT_EQ(s.locs_added.size(), 2u);
+}
+
+// The table grows as it fills and keeps every location through each
+// growth and across clears; at its largest it is the full 2^20 slots with
+// each location at the home slot of the whole hash.
+TEST(SeenSet, GrowsToTheFullTableKeepingEveryLocation) {
+  seen_t s;
+  const size_t first = s.locs.size();
+  const uint32_t n = 300000;
+  for (uint32_t i = 1; i <= n; ++i)
+    ASSERT_TRUE(s.insert(i * 7919u)) << i;
+  EXPECT_EQ(s.locs.size(), size_t(seen_t::hash_size));
+  EXPECT_GT(s.locs.size(), first);
+  for (uint32_t i = 1; i <= n; ++i)
+    ASSERT_FALSE(s.insert(i * 7919u)) << i;
+  EXPECT_EQ(s.locs_added.size(), n);
+  for (uint32_t h : s.locs_added)
+    ASSERT_NE(s.locs[h], 0u);
+  uint32_t lone = 1234567u;
+  EXPECT_EQ(s.home(lone), (lone * seen_t::magic) >> 12);
+  s.clear();
+  EXPECT_TRUE(s.locs_added.empty());
+  EXPECT_EQ(std::count(s.locs.begin(), s.locs.end(), 0u),
+            std::ptrdiff_t(s.locs.size()));
+  EXPECT_TRUE(s.insert(7919u));                        // forgotten by the clear
+  EXPECT_EQ(s.locs.size(), size_t(seen_t::hash_size)); // size kept
+}
+
+// A full table answers "new" for a location it has no room for, and still
+// knows the ones it holds.
+TEST(SeenSet, FullTableAcceptsWithoutRemembering) {
+  seen_t s;
+  for (uint32_t i = 1; i <= seen_t::hash_size; ++i)
+    ASSERT_TRUE(s.insert(i));
+  EXPECT_TRUE(s.insert(seen_t::hash_size + 1));
+  EXPECT_TRUE(s.insert(seen_t::hash_size + 1));
+  EXPECT_FALSE(s.insert(77));
+  EXPECT_EQ(s.locs_added.size(), size_t(seen_t::hash_size));
 }
 
 TEST(SeenSet, MovedSetKeepsItsContents) {

@@ -37,4 +37,26 @@ inline char other_base(char c, unsigned shift = 1) {
   return letters[(v + 1 + shift % 3) & 3];
 }
 
+// Random edits of a read: rng() % edit_choices of them, each a substitution,
+// an insertion or a deletion of 1 to indel_choices bases (deletions only
+// while the read is longer than keep).
+inline void edit_randomly(std::mt19937 &rng, std::string &read,
+                          unsigned edit_choices, unsigned indel_choices,
+                          size_t keep = 0) {
+  for (int k = int(rng() % edit_choices); k > 0 && !read.empty(); --k) {
+    size_t at = rng() % read.size();
+    switch (rng() % 3) {
+    case 0:
+      read[at] = other_base(read[at], rng());
+      break;
+    case 1:
+      read.insert(at, random_dna(rng, 1 + rng() % indel_choices));
+      break;
+    default:
+      if (read.size() > keep)
+        read.erase(at, 1 + rng() % indel_choices);
+    }
+  }
+}
+
 } // namespace ktest

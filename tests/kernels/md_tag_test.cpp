@@ -263,3 +263,35 @@ TEST(MdTag, MdAndCigarReproduceReferenceAndEditCountOnRandomAlignments) {
     EXPECT_EQ(generate_novo(a.cigar_x, r, g, a.git), novo) << a.cigar_x;
   }
 }
+
+// Matched runs longer than a word, at every alignment of read and genome
+// bytes, and running past the genome end (absent bases read as A): the tag
+// is what a base-by-base comparison of the letters gives.
+TEST(MdTag, LongMatchedRunsAgreeBaseByBase) {
+  std::mt19937 rng(78);
+  std::string gtext = ktest::random_dna(rng, 400);
+  bit_DNA_t g = pack(gtext);
+  for (int t = 0; t < 1000; ++t) {
+    uint32_t git = 1 + uint32_t(rng() % gtext.size());
+    size_t len = 1 + rng() % 200;
+    unsigned rate = 1 + rng() % 40; // one mismatch in `rate` bases
+    std::string read, want;
+    long equal = 0;
+    for (size_t i = 0; i < len; ++i) {
+      size_t gpos = git + i;
+      char gbase = gpos <= gtext.size() ? gtext[gpos - 1] : 'A';
+      char rbase = rng() % rate == 0 ? other_base(gbase, rng()) : gbase;
+      read += rbase;
+      if (rbase == gbase) {
+        ++equal;
+      } else {
+        want += std::to_string(equal) + gbase;
+        equal = 0;
+      }
+    }
+    want += std::to_string(equal);
+    std::string cigar = std::to_string(len) + "M";
+    EXPECT_EQ(generate_MD(cigar, pack(read), g, git), want)
+        << cigar << " at " << git;
+  }
+}

@@ -123,19 +123,7 @@ void set_gaps(vector_sw &v, const gaps_t &p) {
 std::string noisy_copy(std::mt19937 &rng, const std::string &win, size_t len) {
   size_t from = rng() % (win.size() - std::min(win.size(), len) + 1);
   std::string read = win.substr(from, len);
-  for (int k = int(rng() % 5); k > 0 && !read.empty(); --k) {
-    size_t at = rng() % read.size();
-    switch (rng() % 3) {
-    case 0:
-      read[at] = ktest::other_base(read[at], rng());
-      break;
-    case 1:
-      read.insert(at, random_dna(rng, 1 + rng() % 4));
-      break;
-    default:
-      read.erase(at, 1 + rng() % 4);
-    }
-  }
+  ktest::edit_randomly(rng, read, 5, 4);
   return read.empty() ? std::string("A") : read;
 }
 

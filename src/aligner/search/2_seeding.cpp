@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "aligner/setup/index_types.h"
+#include "aligner/setup/mini_hash.h"
 #include "aligner/setup/params.h"
 #include "common/bit_dna.h"
 #include "common/mt_random.h"
@@ -36,21 +37,39 @@ struct window_roll_t {
   }
 };
 
-// Most kept k-mers are looked up soon after; fetching their bucket now
-// hides much of the cache miss of the lookup.
-inline void prefetch_bucket(const tolve_params_t *p, uint64_t key) {
-  const uint64_t bucket = uint32_t(key >> p->NUM_SHIFT);
-  if (p->mini_hash && bucket < p->MINI_HASH_LENGTH)
-    __builtin_prefetch(&p->mini_hash[bucket]);
-}
+// Gathers the kept keys of one strand. Every window is written to the next
+// free slot and only a kept one claims it: whether a key is kept follows
+// no pattern a branch could learn.
+struct kmer_sink_t {
+  std::vector<kmer_idx_t4> &out;
+  kmer_idx_t4 *slot;
+  size_t n = 0;
 
-inline void add_kmer(std::vector<kmer_idx_t4> &out, uint64_t key,
-                     uint64_t start0) {
-  kmer_idx_t4 k;
-  k.kmer_num = key;
-  k.start_loc = int32_t(start0 + 1);
-  out.push_back(k);
-}
+  kmer_sink_t(std::vector<kmer_idx_t4> &o, size_t windows) : out(o) {
+    out.resize(windows);
+    slot = out.data();
+  }
+  void offer(uint64_t key, uint64_t start0, bool keep) {
+    kmer_idx_t4 &k = slot[n];
+    k.kmer_num = key;
+    k.start_loc = int32_t(start0 + 1);
+    k.chrdict_start_loc = 0;
+    k.idx_length = kmer_len::NOT_LOOKED_UP;
+    k.searched = kmer_state::FRESH;
+    n += keep;
+  }
+  // Most kept k-mers are looked up soon after; fetching their buckets now
+  // hides much of the cache misses of the lookups.
+  void finish(const tolve_params_t *p) {
+    out.resize(n);
+    if (!p->mini_hash)
+      return;
+    const mini_hash_t &h = *p->mini_hash;
+    const int shift = p->NUM_SHIFT;
+    for (size_t i = 0; i < n; ++i)
+      mini_hash_prefetch(h, uint32_t(slot[i].kmer_num >> shift));
+  }
+};
 
 // A window span a 64-bit key can hold.
 inline bool span_ok(int span) { return span >= 1 && span <= 32; }
@@ -120,14 +139,13 @@ void gen_kmers_one(const tolve_params_t *p, const bit_DNA_t &read,
   const spaced_masks_t masks =
       spaced ? make_spaced_masks(span - p->SPACED_SPACE) : spaced_masks_t{};
   window_roll_t roll(read, unsigned(span));
+  kmer_sink_t sink(out, n - span + 1);
   for (uint64_t s0 = 0; s0 + span <= n; ++s0) {
     const uint64_t w = roll.roll(read);
     const uint64_t key = spaced ? spaced_key(w, masks) : w;
-    if (hash_key2(key, mode)) {
-      prefetch_bucket(p, key);
-      add_kmer(out, key, s0);
-    }
+    sink.offer(key, s0, hash_key2(key, mode));
   }
+  sink.finish(p);
 }
 
 void gen_kmers_both(const tolve_params_t *p, const bit_DNA_t &read,
@@ -142,21 +160,19 @@ void gen_kmers_both(const tolve_params_t *p, const bit_DNA_t &read,
   const spaced_masks_t masks = make_spaced_masks(k);
   window_roll_t cont(read, unsigned(k));
   window_roll_t wide(read, unsigned(span));
+  kmer_sink_t sink(out, n - k + 1);
   for (uint64_t s0 = 0; s0 + k <= n; ++s0) {
     const uint64_t c = cont.roll(read);
     const bool wide_fits = s0 + span <= n;
     const uint64_t w = wide_fits ? wide.roll(read) : 0;
     if (hash_key2(c, mode)) {
-      prefetch_bucket(p, c);
-      add_kmer(out, c, s0);
+      sink.offer(c, s0, true);
     } else if (wide_fits) {
       const uint64_t key = spaced_key(w, masks);
-      if (hash_key2(key, mode)) {
-        prefetch_bucket(p, key);
-        add_kmer(out, key, s0);
-      }
+      sink.offer(key, s0, hash_key2(key, mode));
     }
   }
+  sink.finish(p);
 }
 
 void gen_kmers(const tolve_params_t *p, const bit_DNA_t &read,
@@ -174,13 +190,35 @@ int count_undetermined(const std::string &seq) {
   return n;
 }
 
+void prefetch_lookups(const tolve_params_t *p, const mate_search_t &s) {
+  if (!p->mini_hash || !p->chrdict)
+    return;
+  const mini_hash_t &h = *p->mini_hash;
+  const int shift = p->NUM_SHIFT;
+  for (const std::vector<kmer_idx_t4> &ks : s.kmers)
+    for (const kmer_idx_t4 &k : ks) {
+      const int64_t slot = mini_hash_slot(h, uint32_t(k.kmer_num >> shift));
+      if (slot >= 0)
+        __builtin_prefetch(&h.starts[size_t(slot)]);
+    }
+  const twoint3_search *dict = p->chrdict->data();
+  const size_t entries = p->chrdict->size();
+  for (const std::vector<kmer_idx_t4> &ks : s.kmers)
+    for (const kmer_idx_t4 &k : ks) {
+      const int64_t slot = mini_hash_slot(h, uint32_t(k.kmer_num >> shift));
+      if (slot < 0)
+        continue;
+      const uint32_t first = h.starts[size_t(slot)];
+      if (first >= 1 && first <= entries)
+        __builtin_prefetch(dict + (first - 1));
+    }
+}
+
 void hash_search(const tolve_params_t *p, kmer_idx_t4 &k) {
   k.idx_length = kmer_len::NOT_FOUND;
   const std::vector<twoint3_search> &dict = *p->chrdict;
-  const uint64_t bucket = uint32_t(k.kmer_num >> p->NUM_SHIFT);
-  if (bucket >= p->MINI_HASH_LENGTH)
-    return;
-  const mini_pair_t range = p->mini_hash[bucket];
+  const mini_pair_t range =
+      mini_hash_get(*p->mini_hash, uint32_t(k.kmer_num >> p->NUM_SHIFT));
   if (range.a == 0 || range.b < range.a || range.b - 1 > dict.size())
     return;
   const uint32_t low = uint32_t(k.kmer_num & p->HASH_MASK);

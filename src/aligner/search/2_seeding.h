@@ -37,6 +37,12 @@ int count_undetermined(const std::string &seq);
 // none, or to 0 when its first entry holds no usable position.
 void hash_search(const tolve_params_t *p, kmer_idx_t4 &k);
 
+// Fetches, for every k-mer of both strands, the cache lines its lookup
+// will read: first all bucket starts, then all first table entries, so
+// that the misses overlap instead of coming one lookup at a time. Changes
+// nothing.
+void prefetch_lookups(const tolve_params_t *p, const mate_search_t &s);
+
 // Both strands' walks at the list starts, with occurrence limit `limit`.
 void start_walks(mate_search_t &s, int32_t limit);
 

@@ -92,6 +92,7 @@ void search_mate(const tolve_params_t *p, int r, const mate_input_t &in,
   }
   for (int st = 0; st < 2; ++st)
     gen_kmers(p, *in.packed[st], s.kmers[st]);
+  prefetch_lookups(p, s);
   set_up_walk(p, r, in, pen, s);
   seed_cycles(p, r, in, pen, store, gen, s, found);
   single_indel_step(p, r, in, pen, store, s, found);

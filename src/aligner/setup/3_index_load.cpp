@@ -1,16 +1,16 @@
 #include "aligner/setup/3_index_load.h"
 
-#include "aligner/setup/big_table.h"
-
 #include <cstdlib>
 #include <iostream>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "aligner/setup/2_pen_tester.h"
 #include "aligner/setup/gz_input.h"
 #include "aligner/setup/index_types.h"
+#include "aligner/setup/mini_hash.h"
 #include "aligner/setup/params.h"
 #include "common/bit_dna.h"
 #include "index/index_format.h"
@@ -211,7 +211,9 @@ bool read_group(gz_input_t &in, tolve_params_t *p, const table_sizes_t &t,
   if (g.previous_bucket < 0) {
     g.start = g.next;
   } else if (static_cast<int64_t>(bucket) != g.previous_bucket) {
-    p->mini_hash[g.previous_bucket] = {g.start, g.next};
+    if (!mini_hash_fill(*p->mini_hash, uint32_t(g.previous_bucket), g.start,
+                        g.next))
+      return false;
     g.start = g.next;
   }
   if (!read_positions(in, p, g, key, count))
@@ -231,9 +233,9 @@ bool read_groups(gz_input_t &in, tolve_params_t *p, const table_sizes_t &t) {
       return false;
   if (g.loaded != t.entries || !gz_input_at_end(in))
     return false;
-  if (g.previous_bucket >= 0)
-    p->mini_hash[g.previous_bucket] = {g.start, g.next};
-  return true;
+  return g.previous_bucket < 0 ||
+         mini_hash_fill(*p->mini_hash, uint32_t(g.previous_bucket), g.start,
+                        g.next);
 }
 
 } // namespace
@@ -272,13 +274,15 @@ int load_index_table(gz_input_t &in, tolve_params_t *p, uint64_t file_bytes) {
     return wrong_format();
   p->pen->print_mm_pens(std::cerr, p->kmer_size, 500);
   std::cerr << "Loading index...\n";
-  p->mini_hash = static_cast<mini_pair_t *>(big_table_alloc(
-      size_t(p->MINI_HASH_LENGTH) * sizeof(mini_pair_t), p->NUM_THREADS));
-  if (!p->mini_hash) {
+  uint64_t plausible = file_bytes ? file_bytes * MAX_EXPANSION / 4 : 1 << 20;
+  p->mini_hash = new mini_hash_t();
+  try {
+    mini_hash_init(*p->mini_hash, p->MINI_HASH_LENGTH,
+                   std::min(t.groups, plausible));
+  } catch (const std::bad_alloc &) {
     std::cerr << "ERROR: Not enough memory to load the index\n";
     return 1;
   }
-  uint64_t plausible = file_bytes ? file_bytes * MAX_EXPANSION / 4 : 1 << 20;
   p->chrdict->reserve(std::min(t.entries, plausible));
   if (!read_groups(in, p, t))
     return wrong_format();

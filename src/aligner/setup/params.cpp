@@ -4,8 +4,8 @@
 
 #include "aligner/run/out_buffer.h"
 #include "aligner/setup/2_pen_tester.h"
-#include "aligner/setup/big_table.h"
 #include "aligner/setup/index_types.h"
+#include "aligner/setup/mini_hash.h"
 #include "aligner/setup/ref_table.h"
 #include "common/bit_dna.h"
 #include "common/fast.h"
@@ -35,8 +35,7 @@ void release_params(tolve_params_t *p) {
   delete p->start_genome;
   delete p->chrdict;
   delete p->refs;
-  big_table_free(p->mini_hash,
-                 size_t(p->MINI_HASH_LENGTH) * sizeof(mini_pair_t));
+  delete p->mini_hash;
   delete[] p->mm_table;
   delete p->std_out;
   p->pen = nullptr;

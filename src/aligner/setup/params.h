@@ -10,7 +10,7 @@ class fast;
 struct bit_DNA_t;
 struct pen_tester;
 struct twoint3_search;
-struct mini_pair_t;
+struct mini_hash_t;
 struct out_buffer_t;
 struct ref_table_t;
 
@@ -100,7 +100,7 @@ struct tolve_params_t {
   int NUM_SHIFT = 0;
   uint64_t HASH_MASK = 0;
   int BUFFER_SIZE = 1;
-  mini_pair_t *mini_hash = nullptr;
+  mini_hash_t *mini_hash = nullptr;
   uint8_t *mm_table = nullptr;
   int MAX_READ_LEN = 0;
   bool trim_reads = false;

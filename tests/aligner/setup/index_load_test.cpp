@@ -10,6 +10,7 @@
 #include "aligner/setup/3_index_load.h"
 #include "aligner/setup/gz_input.h"
 #include "aligner/setup/index_types.h"
+#include "aligner/setup/mini_hash.h"
 #include "aligner/setup/params.h"
 #include "common/bit_dna.h"
 
@@ -85,13 +86,13 @@ TEST(IndexLoad, GenomeSequencesPositionsAndBuckets) {
   std::vector<std::pair<uint32_t, uint32_t>> expected = {
       {5, 3}, {5, 9}, {6, 1}, {63, 2}, {63, 4}, {63, 40}, {40, 7}};
   EXPECT_EQ(entries, expected);
-  EXPECT_EQ(l.p.mini_hash[0].a, 1u);
-  EXPECT_EQ(l.p.mini_hash[0].b, 3u);
-  EXPECT_EQ(l.p.mini_hash[1].a, 3u);
-  EXPECT_EQ(l.p.mini_hash[1].b, 7u);
-  EXPECT_EQ(l.p.mini_hash[15].a, 7u);
-  EXPECT_EQ(l.p.mini_hash[15].b, 8u);
-  EXPECT_EQ(l.p.mini_hash[2].a, 0u);
+  EXPECT_EQ(mini_hash_get(*l.p.mini_hash, 0).a, 1u);
+  EXPECT_EQ(mini_hash_get(*l.p.mini_hash, 0).b, 3u);
+  EXPECT_EQ(mini_hash_get(*l.p.mini_hash, 1).a, 3u);
+  EXPECT_EQ(mini_hash_get(*l.p.mini_hash, 1).b, 7u);
+  EXPECT_EQ(mini_hash_get(*l.p.mini_hash, 15).a, 7u);
+  EXPECT_EQ(mini_hash_get(*l.p.mini_hash, 15).b, 8u);
+  EXPECT_EQ(mini_hash_get(*l.p.mini_hash, 2).a, 0u);
   EXPECT_NE(l.err.find("Loading genome...\nRecord size: 8 bytes\nk-mer size: "
                        "16\n16bp - 21bp reads: max mismatch = 2\n"),
             std::string::npos);
@@ -106,16 +107,16 @@ TEST(IndexLoad, BucketShiftPerMode) {
   EXPECT_EQ(k12.p.NUM_SHIFT, 0);
   EXPECT_EQ(k12.p.HASH_MASK, 0u);
   EXPECT_EQ(k12.p.chrdict->at(2).a, 0u);
-  EXPECT_EQ(k12.p.mini_hash[127].a, 4u);
-  EXPECT_EQ(k12.p.mini_hash[127].b, 7u);
+  EXPECT_EQ(mini_hash_get(*k12.p.mini_hash, 127).a, 4u);
+  EXPECT_EQ(mini_hash_get(*k12.p.mini_hash, 127).b, 7u);
   t.mode = 2;
   t.span = 20;
   loaded spaced;
   load(index_bytes(t), spaced, false);
   ASSERT_EQ(spaced.status, 0) << spaced.err;
   EXPECT_EQ(spaced.p.NUM_SHIFT, 8);
-  EXPECT_EQ(spaced.p.mini_hash[0].b, 7u);
-  EXPECT_EQ(spaced.p.mini_hash[3].a, 7u);
+  EXPECT_EQ(mini_hash_get(*spaced.p.mini_hash, 0).b, 7u);
+  EXPECT_EQ(mini_hash_get(*spaced.p.mini_hash, 3).a, 7u);
 }
 
 TEST(IndexLoad, EmptyTableAndEmptySequences) {
