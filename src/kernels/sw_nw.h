@@ -62,9 +62,10 @@ const int BAD_START = 99999999;
 const int SW_MINUS_INF = -9999;
 // Largest matrix an aligner is set up for, in cells of (read_len + 1) x
 // (ref_len + 1). The matrix grows with the square of the read length (a
-// 20 kb read would need 9 GB); the three matrices take 19 bytes a cell, so
-// this bound keeps one aligner near 300 MiB and one window's alignment
-// time in step. Under the default allowances reads of up to 3,324 bases
+// 20 kb read would need several GB); the local matrix, its step codes and
+// the global aligner's predecessors take about 8 bytes a cell, so this
+// bound keeps one aligner near 130 MiB and one window's alignment time in
+// step. Under the default allowances reads of up to 3,324 bases
 // fit (2,524 with the widest window reach); longer reads skip the aligners
 // that need the matrix.
 const int64_t MAX_MATRIX_CELLS = int64_t(1) << 24;
