@@ -72,7 +72,7 @@ int run_align(tolve_params_t *p, std::vector<std::string> &args) {
   if (s)
     return s;
   gz_input_t in;
-  if (!gz_input_open(in, index_name.c_str())) {
+  if (!gz_input_open(in, index_name.c_str(), p->NUM_THREADS)) {
     std::cerr << "Could not open hash file: " << index_name << std::endl;
     return 1;
   }
