@@ -30,7 +30,7 @@ void release(gz_source_t &s, piece_t &p) {
   p.state = piece_state::pending;
   p.len = 0;
   ++s.released;
-  s.freed.notify_all();
+  s.freed.notify_one();
 }
 
 // Waits for the reader's next piece, filling it here when no thread does.

@@ -68,7 +68,7 @@ void fill_next(gz_source_t &src, std::unique_lock<std::mutex> &hold,
   if (!found) {
     src.finished = true;
     p.state = m.at == src.file_size ? piece_state::end : piece_state::resume;
-    src.filled.notify_all();
+    src.filled.notify_one();
     return;
   }
   src.next_member += m.size;
@@ -76,7 +76,7 @@ void fill_next(gz_source_t &src, std::unique_lock<std::mutex> &hold,
   const bool ok = inflate_member(src, d, p, m);
   hold.lock();
   p.state = ok ? piece_state::ready : piece_state::resume;
-  src.filled.notify_all();
+  src.filled.notify_one();
 }
 
 void member_thread(gz_source_t *src) {

@@ -177,7 +177,7 @@ void produce_stream(gz_source_t &src, std::unique_lock<std::mutex> &hold) {
   p.state = state;
   if (state != piece_state::ready)
     src.finished = true;
-  src.filled.notify_all();
+  src.filled.notify_one();
 }
 
 void start_stream_producer(gz_source_t &src, uint64_t offset, bool at_start) {

@@ -259,9 +259,9 @@ bool read_group(gz_input_t &in, const group_target_t &to, group_state_t &g,
 // Groups that lie whole in the current piece are read where the
 // decompressed bytes lie; returns false on a bad group, and leaves the
 // input at the first group that does not fit.
-__attribute__((noinline)) bool
-read_groups_in_piece(gz_input_t &in, const group_target_t &to,
-                     group_state_t &state, uint64_t groups, uint64_t &done) {
+bool read_groups_in_piece(gz_input_t &in, const group_target_t &to,
+                          group_state_t &state, uint64_t groups,
+                          uint64_t &done) {
   group_state_t g = state;
   const uint8_t *at = in.data + in.pos;
   const uint8_t *end = in.data + in.end;

@@ -13,9 +13,11 @@
 
 const size_t MEMBER_HEADER_BYTES = 20;
 const size_t MEMBER_TRAILER_BYTES = 8;
-// Uncompressed bytes per member: large enough that the per-member cost
-// vanishes, small enough that all cores get work from modest files.
-const size_t INDEX_BLOCK_BYTES = size_t(1) << 20;
+// Uncompressed bytes per member. Measured from 512 KiB to 4 MiB, the size
+// changes neither the loading time nor the file size (by under 0.01%); the
+// writer holds a few blocks per thread, so the smallest keeps the build of
+// a small genome within the memory it needed with one zlib stream.
+const size_t INDEX_BLOCK_BYTES = size_t(512) << 10;
 // A member claiming more than this is not one of ours.
 const size_t MAX_MEMBER_BLOCK = size_t(64) << 20;
 

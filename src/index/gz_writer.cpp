@@ -15,9 +15,9 @@ namespace {
 // The index is mostly unsorted 32-bit positions: higher levels shrink it by
 // well under 1% at half the speed or less.
 const int COMPRESSION_LEVEL = 1;
-// Blocks in flight per compressing thread: enough that a thread never waits
-// for the file, few enough to keep the buffers small.
-const size_t SLOTS_PER_THREAD = 2;
+// Blocks in flight besides one per compressing thread: the one waiting to
+// be written and the one behind it, so that no thread waits for the file.
+const size_t SPARE_SLOTS = 2;
 
 } // namespace
 
@@ -161,7 +161,7 @@ void gz_writer_init(gz_writer_t &w, int fd, size_t block_bytes, int threads) {
   w.failed = false;
   w.pool.reset(new member_pool_t());
   const size_t workers = threads > 0 ? size_t(threads) : 0;
-  w.pool->slots.resize(workers > 0 ? SLOTS_PER_THREAD * workers : 1);
+  w.pool->slots.resize(workers > 0 ? workers + SPARE_SLOTS : 1);
   for (size_t i = 0; i < workers; ++i) {
     try {
       w.pool->threads.emplace_back(compress_loop, w.pool.get());
