@@ -8,8 +8,8 @@
 #include "common/constants.h"
 #include "common/mt_random.h"
 #include "common/strings.h"
-#include "index/kmer_keys.h"
 #include "index/probe.h"
+#include "index/kmer_keys.h"
 
 namespace {
 

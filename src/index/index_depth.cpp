@@ -9,8 +9,8 @@
 #include "commands.h"
 #include "common/constants.h"
 #include "common/strings.h"
-#include "index/kmer_keys.h"
 #include "index/probe.h"
+#include "index/kmer_keys.h"
 
 namespace {
 
