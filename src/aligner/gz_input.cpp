@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "aligner/gz_source.h"
+#include "common/parallel.h"
 #include "index/gz_member.h"
 
 namespace {
@@ -114,7 +115,8 @@ bool gz_input_open(gz_input_t &in, const char *name, int threads) {
     s->seekable = true;
     s->file_size = uint64_t(st.st_size);
   }
-  s->threads = std::max(threads, 1);
+  // More threads than cores would only add buffers.
+  s->threads = std::max(std::min(threads, available_cores()), 1);
   s->ring.resize(PIECES_PER_THREAD * size_t(s->threads) + SPARE_PIECES);
   in.src.reset(s);
   return true;

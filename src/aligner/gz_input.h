@@ -24,7 +24,8 @@ struct gz_input_t {
   std::unique_ptr<gz_source_t, gz_source_close> src;
 };
 
-// `threads` threads inflate the members (at least one).
+// Up to `threads` threads inflate the members: at least one, at most one
+// per core.
 bool gz_input_open(gz_input_t &in, const char *name, int threads = 1);
 void gz_input_close(gz_input_t &in);
 // Moves to the next piece; false at the end of the file or, with `failed`
@@ -35,7 +36,8 @@ bool gz_input_read_pieces(gz_input_t &in, void *dst, size_t n);
 bool gz_input_at_end(gz_input_t &in);
 
 inline bool gz_input_read(gz_input_t &in, void *dst, size_t n) {
-  if (n <= in.end - in.pos && !in.failed) {
+  // Empty reads take the slow way: there may be no piece to copy from.
+  if (n <= in.end - in.pos && n > 0 && !in.failed) {
     std::memcpy(dst, in.data + in.pos, n);
     in.pos += n;
     return true;
