@@ -1,4 +1,5 @@
 #include <iostream>
+#include <new>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -76,10 +77,15 @@ int run_align(tolve_params_t *p, std::vector<std::string> &args) {
     std::cerr << "Could not open hash file: " << index_name << std::endl;
     return 1;
   }
-  if ((s = open_read_files(p, read_files)) ||
-      (s = load_index(p, in, index_name, args))) {
-    gz_input_close(in);
-    return s;
+  try {
+    if ((s = open_read_files(p, read_files)) ||
+        (s = load_index(p, in, index_name, args))) {
+      gz_input_close(in);
+      return s;
+    }
+  } catch (const std::bad_alloc &) {
+    std::cerr << "ERROR: Not enough memory to load the index\n";
+    return 1;
   }
   return align_run(p);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -155,6 +156,9 @@ bool gz_input_next(gz_input_t &in) {
       return true;
     case piece_state::end:
       return false;
+    case piece_state::no_memory:
+      in.failed = true;
+      throw std::bad_alloc();
     case piece_state::resume: {
       const uint64_t at = p.member_at;
       hold.unlock();

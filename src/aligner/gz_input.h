@@ -29,7 +29,7 @@ struct gz_input_t {
 bool gz_input_open(gz_input_t &in, const char *name, int threads = 1);
 void gz_input_close(gz_input_t &in);
 // Moves to the next piece; false at the end of the file or, with `failed`
-// set, on an error.
+// set, on an error. Raises std::bad_alloc when memory ran out.
 bool gz_input_next(gz_input_t &in);
 bool gz_input_read_pieces(gz_input_t &in, void *dst, size_t n);
 // True when no byte is left (and no error occurred).

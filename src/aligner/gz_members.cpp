@@ -2,6 +2,7 @@
 // threads: each member's header says where the next one starts, so the
 // members are handed out in file order without inflating anything first.
 #include <libdeflate.h>
+#include <new>
 #include <system_error>
 
 #include "aligner/gz_source.h"
@@ -73,9 +74,15 @@ void fill_next(gz_source_t &src, std::unique_lock<std::mutex> &hold,
   }
   src.next_member += m.size;
   hold.unlock();
-  const bool ok = inflate_member(src, d, p, m);
+  piece_state state = piece_state::resume;
+  try {
+    if (inflate_member(src, d, p, m))
+      state = piece_state::ready;
+  } catch (const std::bad_alloc &) {
+    state = piece_state::no_memory;
+  }
   hold.lock();
-  p.state = ok ? piece_state::ready : piece_state::resume;
+  p.state = state;
   src.filled.notify_one();
 }
 

@@ -13,11 +13,12 @@
 // reader has released the piece that used the slot before.
 
 enum class piece_state {
-  pending, // not filled yet
-  ready,   // holds the next `len` bytes of the stream
-  resume,  // no member of ours here: read on as a stream from `member_at`
-  failed,  // the file is damaged or could not be read
-  end      // nothing follows
+  pending,   // not filled yet
+  ready,     // holds the next `len` bytes of the stream
+  resume,    // no member of ours here: read on as a stream from `member_at`
+  failed,    // the file is damaged or could not be read
+  no_memory, // a buffer could not be had
+  end        // nothing follows
 };
 
 struct piece_t {

@@ -4,6 +4,7 @@
 // zlib's reader, bytes after the last gzip member that do not start another
 // member are ignored, and a file that does not start like gzip is plain.
 #include <isa-l/igzip_lib.h>
+#include <new>
 #include <system_error>
 
 #include "aligner/gz_source.h"
@@ -172,7 +173,11 @@ void stream_thread(gz_source_t *src) {
 void produce_stream(gz_source_t &src, std::unique_lock<std::mutex> &hold) {
   piece_t &p = src.ring[src.claimed++ % src.ring.size()];
   hold.unlock();
-  const piece_state state = fill_piece(src, *src.stream, p);
+  piece_state state = piece_state::no_memory;
+  try {
+    state = fill_piece(src, *src.stream, p);
+  } catch (const std::bad_alloc &) {
+  }
   hold.lock();
   p.state = state;
   if (state != piece_state::ready)

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <libdeflate.h>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -27,6 +28,7 @@ struct member_slot_t {
   size_t block_len = 0;
   std::vector<unsigned char> member;
   size_t member_len = 0; // 0 when compression failed
+  bool no_memory = false;
   bool done = false;
 };
 
@@ -50,10 +52,16 @@ namespace {
 // Makes the gzip member of slot s; member_len stays 0 on failure.
 void make_member(libdeflate_compressor *c, member_slot_t &s) {
   s.member_len = 0;
+  s.no_memory = c == nullptr;
   if (c == nullptr)
     return;
   const size_t bound = libdeflate_deflate_compress_bound(c, s.block_len);
-  s.member.resize(MEMBER_HEADER_BYTES + bound + MEMBER_TRAILER_BYTES);
+  try {
+    s.member.resize(MEMBER_HEADER_BYTES + bound + MEMBER_TRAILER_BYTES);
+  } catch (const std::bad_alloc &) {
+    s.no_memory = true;
+    return;
+  }
   unsigned char *out = s.member.data();
   const size_t packed = libdeflate_deflate_compress(
       c, s.block.data(), s.block_len, out + MEMBER_HEADER_BYTES, bound);
@@ -112,9 +120,12 @@ void write_oldest(gz_writer_t &w) {
     std::unique_lock<std::mutex> hold(pool.lock);
     pool.member_ready.wait(hold, [&s] { return s.done; });
   }
+  ++pool.written;
+  // Raised in the writing thread, where the build reports it.
+  if (s.no_memory)
+    throw std::bad_alloc();
   if (s.member_len == 0 || !write_all(w.fd, s.member.data(), s.member_len))
     w.failed = true;
-  ++pool.written;
 }
 
 // Hands the current block to the threads and gives the writer an empty one.
