@@ -12,6 +12,17 @@ CHECKS=$((CHECKS + 1))
 gzip -t ref.tidx 2>gz.err || fail "gzip -t: $(cat gz.err)"
 "$BIN" single_reads ref.fa 100 300 2 5 >reads.fq 2>/dev/null
 
+# The same file from one core as from all of them.
+if command -v taskset >/dev/null; then
+  taskset -c 0 "$BIN" index -I 0 ref.fa 14 one.tidx 2>/dev/null
+  expect_file_eq ref.tidx one.tidx
+  taskset -c 0 "$BIN" index -I 3 ref.fa 14 one.tidx 2>/dev/null
+  "$BIN" index -I 3 ref.fa 14 all.tidx 2>/dev/null
+  expect_file_eq all.tidx one.tidx
+else
+  echo "taskset not installed: one-core build not compared"
+fi
+
 # The byte at offset $2 of file $1 as a number; four of them as one.
 byte_at() { od -An -tu1 -j "$2" -N1 "$1" | tr -d ' '; }
 u32_at() { od -An -tu4 -j "$2" -N4 "$1" | tr -d ' '; }
