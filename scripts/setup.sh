@@ -4,7 +4,7 @@
 # Usage: scripts/setup.sh [extra Debian packages...]
 set -euo pipefail
 
-need=(g++ cmake ninja-build zlib1g-dev libgoogle-perftools-dev libgtest-dev "$@")
+need=(g++ cmake ninja-build zlib1g-dev libdeflate-dev libisal-dev libgoogle-perftools-dev libgtest-dev "$@")
 missing=()
 for pkg in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")

@@ -27,15 +27,6 @@ struct chrom_state {
   bool any = false;
 };
 
-std::string header_name(const std::string &line) {
-  size_t end = 1;
-  while (end < line.size() && line[end] != ' ' && line[end] != '\t' &&
-         line[end] != '\n' && line[end] != '\v' && line[end] != '\f' &&
-         line[end] != '\r')
-    ++end;
-  return line.substr(1, end - 1);
-}
-
 void add_line(genome_sink &sink, chrom_state &cur, const std::string &line) {
   switch (sink.kind) {
   case sink_kind::text_map:
@@ -51,11 +42,6 @@ void add_line(genome_sink &sink, chrom_state &cur, const std::string &line) {
   cur.len += line.size();
 }
 
-void report_duplicate(const std::string &name) {
-  std::cerr << "ERROR: duplicate chromosome (" << name << ") in file \n"
-            << "Please ensure that all genome files are unique.\n";
-}
-
 // Stores the current chromosome; false for a duplicate name.
 bool finish_chrom(genome_sink &sink, chrom_state &cur,
                   std::map<std::string, uint64_t> &starts, long &genome_len,
@@ -64,12 +50,12 @@ bool finish_chrom(genome_sink &sink, chrom_state &cur,
     std::cerr << "Warning: Zero length chromosome: " << cur.name << "\n";
   if (sink.kind == sink_kind::text_map) {
     if (!sink.seqs->emplace(cur.name, std::move(cur.text)).second) {
-      report_duplicate(cur.name);
+      report_duplicate_chromosome(cur.name);
       return false;
     }
     starts.emplace(cur.name, cur.start);
   } else if (!starts.emplace(cur.name, cur.start).second) {
-    report_duplicate(cur.name);
+    report_duplicate_chromosome(cur.name);
     return false;
   }
   cur.any = true;
@@ -93,7 +79,7 @@ int load(std::istream &in, genome_sink &sink,
       if (!cur.name.empty() &&
           !finish_chrom(sink, cur, starts, genome_len, true))
         return 2;
-      cur.name = header_name(line);
+      cur.name = fasta_header_name(line);
       if (sink.kind == sink_kind::text_map)
         std::cerr << "Found " << cur.name << "\n";
     } else if (!cur.name.empty()) {
@@ -103,8 +89,7 @@ int load(std::istream &in, genome_sink &sink,
   // A read error ends the lines as the end of the file does; a genome cut
   // short there must not pass for the whole one.
   if (in.bad()) {
-    std::cerr << "ERROR: read error in the genome file; reading stopped early"
-              << std::endl;
+    std::cerr << GENOME_READ_ERROR_MSG << std::endl;
     return 1;
   }
   if (!cur.name.empty() && !finish_chrom(sink, cur, starts, genome_len, false))
@@ -117,6 +102,20 @@ int load(std::istream &in, genome_sink &sink,
 }
 
 } // namespace
+
+std::string fasta_header_name(const std::string &line) {
+  size_t end = 1;
+  while (end < line.size() && line[end] != ' ' && line[end] != '\t' &&
+         line[end] != '\n' && line[end] != '\v' && line[end] != '\f' &&
+         line[end] != '\r')
+    ++end;
+  return line.substr(1, end - 1);
+}
+
+void report_duplicate_chromosome(const std::string &name) {
+  std::cerr << "ERROR: duplicate chromosome (" << name << ") in file \n"
+            << "Please ensure that all genome files are unique.\n";
+}
 
 int read_genome(std::istream &in, std::map<std::string, std::string> &seqs,
                 std::map<std::string, uint64_t> &starts, long &genome_len) {

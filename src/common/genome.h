@@ -16,5 +16,14 @@ int read_genome(std::istream &in, std::map<std::string, std::string> &seqs,
 int read_genome_str_bit(std::istream &in, bit_DNA_t &genome,
                         std::map<std::string, uint64_t> &starts,
                         long &genome_len, MT_random &gen);
+// What a loader says when the genome file fails part way through.
+const char *const GENOME_READ_ERROR_MSG =
+    "ERROR: read error in the genome file; reading stopped early";
+
+// Name of a header line (starting with '>'): up to the first white space.
+std::string fasta_header_name(const std::string &line);
+// The two error lines of a chromosome name met twice.
+void report_duplicate_chromosome(const std::string &name);
+
 int read_genome_str(std::istream &in, std::string &genome,
                     std::map<std::string, uint64_t> &starts, long &genome_len);

@@ -1,26 +1,25 @@
 // The `index` command: FASTA genome in, gzip-compressed k-mer index out.
-#include <fstream>
+#include <fcntl.h>
 #include <iostream>
-#include <map>
 #include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "commands.h"
-#include "common/bit_dna.h"
 #include "common/constants.h"
-#include "common/genome.h"
-#include "common/mt_random.h"
+#include "common/parallel.h"
 #include "common/strings.h"
+#include "index/gz_member.h"
 #include "index/gz_writer.h"
 #include "index/index_file.h"
 #include "index/index_format.h"
+#include "index/index_genome.h"
 #include "index/index_output.h"
-#include "index/kmer_select.h"
-#include "index/kmer_sort.h"
+#include "index/kmer_collect.h"
 
 namespace {
 
@@ -30,8 +29,6 @@ struct index_args_t {
   std::string genome_path;
   std::string out_path;
 };
-
-const size_t WRITE_BUFFER = size_t(4) << 20;
 
 void print_index_usage() {
   static const char *const MODE_TEXT[NUM_INDEX_MODES] = {
@@ -97,71 +94,56 @@ int parse_index_args(const args_t &args, index_args_t &a) {
   return 0;
 }
 
-// 0 with the genome open, else the status after the message. The genome is
-// read twice (as text, then packed), which only a regular file allows; a
-// FIFO would even block the open until something wrote to it.
-int open_genome(const std::string &path, std::ifstream &in) {
+// A descriptor of the genome file, or -1; `size` is 0 unless it is a
+// regular file.
+int open_genome(const std::string &path, uint64_t &size) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   struct stat st;
-  const bool exists = stat(path.c_str(), &st) == 0;
-  if (exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
-    std::cerr << "ERROR: Genome file is not a regular file: " << path << "\n";
-    return 1;
+  if (fd < 0 || fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (fd >= 0)
+      close(fd);
+    return -1;
   }
-  if (!exists || !S_ISDIR(st.st_mode))
-    in.open(path);
-  if (in.is_open())
-    return 0;
-  std::cerr << "Could not open genome file: " << path << "\n";
-  return 1;
-}
-
-// Walks the chromosomes in name order with their progress line and hands
-// every selected window to emit(key, 1-based genome position).
-template <typename Emit>
-void scan_genome(const std::map<std::string, std::string> &seqs,
-                 const std::map<std::string, uint64_t> &starts, int k, int mode,
-                 Emit emit) {
-  for (const auto &chr : seqs) {
-    const uint64_t start = starts.at(chr.first);
-    // One write per line: genomes of many contigs print many of these.
-    std::cerr << "Processing ... " + chr.first + " -- " +
-                     std::to_string(uint32_t(start - 1)) + "\n";
-    select_windows(chr.second, k, mode, [&](uint64_t key, uint64_t off) {
-      emit(key, uint32_t(start + off));
-    });
-  }
-}
-
-std::vector<twoint3_hash>
-collect_records(const std::map<std::string, std::string> &seqs,
-                const std::map<std::string, uint64_t> &starts,
-                const index_args_t &a) {
-  uint64_t counter = 1;
-  scan_genome(seqs, starts, a.k, a.mode,
-              [&](uint64_t, uint32_t) { ++counter; });
-  std::cerr << "Allocating " << counter * sizeof(twoint3_hash) << " Bytes\n";
-  std::vector<twoint3_hash> recs;
-  recs.reserve(counter);
-  std::cerr << "Record size: " << sizeof(twoint3_hash) << " bytes\n"
-            << "Scanning genome for " << a.k << "-mers...\n";
-  scan_genome(seqs, starts, a.k, a.mode, [&](uint64_t key, uint32_t pos) {
-    recs.push_back(twoint3_hash{key, pos});
-  });
-  return recs;
+  size = S_ISREG(st.st_mode) ? uint64_t(st.st_size) : 0;
+  return fd;
 }
 
 // A zero-length sequence shares its start with the next one, and a reader
 // could not tell which of the two names owns the bases: the table lists only
 // sequences that hold bases. A genome without any base keeps all its names,
 // as a table must list at least one sequence.
-std::map<std::string, uint64_t>
-sequence_table(const std::map<std::string, std::string> &seqs,
-               const std::map<std::string, uint64_t> &starts) {
-  std::map<std::string, uint64_t> table;
-  for (const auto &chr : seqs)
-    if (!chr.second.empty())
-      table.emplace(chr.first, starts.at(chr.first));
-  return table.empty() ? starts : table;
+const std::map<std::string, uint64_t> &sequence_table(const index_genome_t &g) {
+  return g.filled.empty() ? g.starts : g.filled;
+}
+
+// The progress line of every chromosome, in name order, before each pass.
+void print_progress(const index_genome_t &g) {
+  std::string lines;
+  for (const auto &chr : g.starts)
+    lines += "Processing ... " + chr.first + " -- " +
+             std::to_string(uint32_t(chr.second - 1)) + "\n";
+  std::cerr << lines;
+}
+
+struct record_list_t {
+  std::unique_ptr<twoint3_hash[]> recs;
+  kmer_plan_t plan;
+};
+
+// Selects the windows into a list sorted by key then position.
+void collect_records(const index_genome_t &g, const index_args_t &a,
+                     int threads, record_list_t &list) {
+  print_progress(g);
+  count_windows(g, a.k, a.mode, threads, list.plan);
+  const uint64_t counter = list.plan.total + 1;
+  std::cerr << "Allocating " << counter * sizeof(twoint3_hash) << " Bytes\n";
+  list.recs.reset(new twoint3_hash[counter]);
+  std::cerr << "Record size: " << sizeof(twoint3_hash) << " bytes\n"
+            << "Scanning genome for " << a.k << "-mers...\n";
+  print_progress(g);
+  collect_windows(g, list.plan, threads, list.recs.get());
+  std::cerr << "Sorting list... " << list.plan.total << " entries\n";
+  sort_ranges(list.plan, threads, list.recs.get());
 }
 
 int report_write_failure(const index_args_t &a) {
@@ -169,70 +151,38 @@ int report_write_failure(const index_args_t &a) {
   return 1;
 }
 
-// Loads the genome packed, with the same random bases on every run, and
-// writes the head of the index. The genome is read a second time so that its
-// text and its packed form are never held together.
-int write_genome_part(const index_args_t &a, int64_t genome_len,
-                      const std::map<std::string, uint64_t> &starts,
-                      const std::map<std::string, uint64_t> &table,
-                      gz_writer_t &w) {
-  std::unique_ptr<uint8_t[]> mm_table(gen_mm_table());
-  bit_DNA_t genome(mm_table.get());
-  std::map<std::string, uint64_t> packed_starts;
-  long packed_len = 0;
-  MT_random rng;
-  std::ifstream in(a.genome_path);
-  const int status =
-      read_genome_str_bit(in, genome, packed_starts, packed_len, rng);
-  if (status != 0) {
-    std::cerr << "Error reading genome\n";
-    return status;
-  }
-  // A genome file changed between the two reads would give positions that
-  // do not match the stored genome.
-  if (packed_len != genome_len || packed_starts != starts) {
-    std::cerr << "Error reading genome\n";
-    return 1;
-  }
-  write_index_head(w, a.mode, genome_len, genome, table);
-  return 0;
-}
-
-int build_index(const index_args_t &a, std::ifstream &genome_in,
+int build_index(const index_args_t &a, int genome_fd, uint64_t genome_size,
                 index_output_t &out) {
+  const int threads = available_cores();
   std::cerr << "Reading genome...\n";
-  std::map<std::string, std::string> seqs;
-  std::map<std::string, uint64_t> starts;
-  long genome_len = 0;
-  int status = read_genome(genome_in, seqs, starts, genome_len);
-  genome_in.close();
+  index_genome_t g;
+  int status = read_index_genome(genome_fd, genome_size, g);
   if (status != 0)
     return status;
-  if (uint64_t(genome_len) > MAX_GENOME_LENGTH) {
+  if (uint64_t(g.length) > MAX_GENOME_LENGTH) {
     std::cerr << "ERROR: Genome longer than 32-bits\n";
     return 2;
   }
-  std::vector<twoint3_hash> recs = collect_records(seqs, starts, a);
-  std::cerr << "Sorting list... " << recs.size() << " entries\n";
-  sort_records(recs.data(), recs.size());
+  record_list_t list;
+  collect_records(g, a, threads, list);
+  const twoint3_hash *recs = list.recs.get();
+  const uint64_t n = list.plan.total;
   std::cerr << "Analysing hash...\n";
-  const group_stats_t stats = group_histogram(recs.data(), recs.size());
+  const group_stats_t stats =
+      group_histogram(recs, list.plan.range_start, threads);
   print_histogram(std::cerr, stats);
-  const std::map<std::string, uint64_t> table = sequence_table(seqs, starts);
-  std::map<std::string, std::string>().swap(seqs);
+  std::vector<uint64_t>().swap(g.invalid);
+  std::cerr << g.empty_warnings;
 
   gz_writer_t w;
-  gz_writer_init(w, out.file, WRITE_BUFFER);
-  status = write_genome_part(a, genome_len, starts, table, w);
-  if (status != 0)
-    return status;
+  gz_writer_init(w, out.fd, INDEX_BLOCK_BYTES, threads);
+  write_index_head(w, a.mode, g.length, g.packed, sequence_table(g));
   if (w.failed)
     return report_write_failure(a);
   std::cerr << "Number of records: " << stats.groups << "\n"
             << "Writing hash to disk... " << a.out_path << "\n";
-  write_index_groups(w, recs.data(), recs.size(), stats.groups,
-                     index_span(a.k, a.mode));
-  if (!gz_writer_flush(w))
+  write_index_groups(w, recs, n, stats.groups, index_span(a.k, a.mode));
+  if (!gz_writer_finish(w))
     return report_write_failure(a);
   return 0;
 }
@@ -244,16 +194,20 @@ int index(args_t args) {
   int status = parse_index_args(args, a);
   if (status != 0)
     return status;
-  std::ifstream genome_in;
-  if ((status = open_genome(a.genome_path, genome_in)) != 0)
-    return status;
+  uint64_t genome_size = 0;
+  const int genome_fd = open_genome(a.genome_path, genome_size);
+  if (genome_fd < 0) {
+    std::cerr << "Could not open genome file: " << a.genome_path << "\n";
+    return 1;
+  }
   index_output_t out;
   if (!open_index_output(a.out_path, a.genome_path, out)) {
+    close(genome_fd);
     std::cerr << "Could not write hash file: " << a.out_path << "\n";
     return 1;
   }
   try {
-    status = build_index(a, genome_in, out);
+    status = build_index(a, genome_fd, genome_size, out);
   } catch (const std::bad_alloc &) {
     std::cerr << "ERROR: Not enough memory to build the index\n";
     status = 1;
@@ -261,6 +215,7 @@ int index(args_t args) {
     std::cerr << "ERROR: Not enough memory to build the index\n";
     status = 1;
   }
+  close(genome_fd);
   if (status != 0) {
     discard_index_output(out);
     return status;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/constants.h"
+#include "common/parallel.h"
 
 void write_index_head(gz_writer_t &w, int mode, int64_t genome_len,
                       const bit_DNA_t &genome,
@@ -77,6 +78,26 @@ group_stats_t group_histogram(const twoint3_hash *recs, uint64_t n) {
   for (uint64_t size = 1; size < small; ++size)
     if (by_size[size] > 0)
       stats.bins[size_bin(size)] += by_size[size];
+  return stats;
+}
+
+group_stats_t group_histogram(const twoint3_hash *recs,
+                              const std::vector<uint64_t> &cuts, int threads) {
+  // Spans of several cut intervals each: a handful per thread.
+  const size_t spans = size_t(threads) * 8;
+  const size_t intervals = cuts.size() - 1;
+  std::vector<group_stats_t> part(spans);
+  run_jobs(threads, spans, [&](size_t j) {
+    const uint64_t from = cuts[intervals * j / spans];
+    const uint64_t to = cuts[intervals * (j + 1) / spans];
+    part[j] = group_histogram(recs + from, to - from);
+  });
+  group_stats_t stats;
+  for (const group_stats_t &p : part) {
+    stats.groups += p.groups;
+    for (const auto &bin : p.bins)
+      stats.bins[bin.first] += bin.second;
+  }
   return stats;
 }
 

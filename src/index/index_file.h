@@ -3,6 +3,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "common/bit_dna.h"
 #include "index/gz_writer.h"
@@ -27,4 +28,8 @@ struct group_stats_t {
 };
 
 group_stats_t group_histogram(const twoint3_hash *recs, uint64_t n);
+// The same for a list whose groups never cross the given cut points (sorted,
+// from 0 to the list's end), counted on several threads.
+group_stats_t group_histogram(const twoint3_hash *recs,
+                              const std::vector<uint64_t> &cuts, int threads);
 void print_histogram(std::ostream &os, const group_stats_t &stats);

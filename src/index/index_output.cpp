@@ -9,9 +9,6 @@
 
 namespace {
 
-// The gzip level trades file size for build time; readers accept any level.
-const char *const GZ_MODE = "wb1";
-
 std::string dir_of(const std::string &path) {
   const size_t slash = path.find_last_of('/');
   if (slash == std::string::npos)
@@ -84,11 +81,9 @@ int create_temp(const std::string &target, std::string &temp) {
 bool open_direct(index_output_t &out) {
   out.target = out.path;
   out.temp.clear();
-  out.file = gzopen(out.path.c_str(), GZ_MODE);
-  if (out.file == nullptr)
-    return false;
-  gzbuffer(out.file, 1 << 18);
-  return true;
+  out.fd =
+      open(out.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  return out.fd >= 0;
 }
 
 } // namespace
@@ -96,7 +91,7 @@ bool open_direct(index_output_t &out) {
 bool open_index_output(const std::string &path, const std::string &genome_path,
                        index_output_t &out) {
   out.path = path;
-  out.file = nullptr;
+  out.fd = -1;
   out.temp.clear();
   if (path.empty())
     return false;
@@ -126,21 +121,14 @@ bool open_index_output(const std::string &path, const std::string &genome_path,
   }
   if (exists)
     fchmod(fd, ost.st_mode & 07777);
-  out.file = gzdopen(fd, GZ_MODE);
-  if (out.file == nullptr) {
-    close(fd);
-    unlink(out.temp.c_str());
-    out.temp.clear();
-    return false;
-  }
-  gzbuffer(out.file, 1 << 18);
+  out.fd = fd;
   return true;
 }
 
 bool commit_index_output(index_output_t &out) {
-  const int closed = gzclose(out.file);
-  out.file = nullptr;
-  if (closed != Z_OK) {
+  const int closed = close(out.fd);
+  out.fd = -1;
+  if (closed != 0) {
     discard_index_output(out);
     return false;
   }
@@ -155,9 +143,9 @@ bool commit_index_output(index_output_t &out) {
 }
 
 void discard_index_output(index_output_t &out) {
-  if (out.file != nullptr)
-    gzclose(out.file);
-  out.file = nullptr;
+  if (out.fd >= 0)
+    close(out.fd);
+  out.fd = -1;
   if (!out.temp.empty())
     unlink(out.temp.c_str());
   out.temp.clear();

@@ -1,6 +1,5 @@
 #pragma once
 #include <string>
-#include <zlib.h>
 
 // The index is written under a temporary name beside the output and renamed
 // over it only once complete, so a failed or interrupted build never leaves a
@@ -11,7 +10,7 @@ struct index_output_t {
   std::string path;   // as given on the command line
   std::string target; // file that receives the index
   std::string temp;   // file being written; empty when writing directly
-  gzFile file = nullptr;
+  int fd = -1;
 };
 
 // Refuses an empty output name and an output that is the genome file
@@ -20,7 +19,7 @@ struct index_output_t {
 // failure with nothing created.
 bool open_index_output(const std::string &path, const std::string &genome_path,
                        index_output_t &out);
-// Closes the stream and moves the finished file into place.
+// Closes the file and moves it into place.
 bool commit_index_output(index_output_t &out);
-// Closes the stream and removes the unfinished file.
+// Closes the file and removes it when unfinished.
 void discard_index_output(index_output_t &out);

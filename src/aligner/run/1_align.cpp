@@ -1,4 +1,5 @@
 #include <iostream>
+#include <new>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -75,14 +76,19 @@ int run_align(tolve_params_t *p, std::vector<std::string> &args) {
   if (s)
     return s;
   gz_input_t in;
-  if (!gz_input_open(in, index_name.c_str())) {
+  if (!gz_input_open(in, index_name.c_str(), p->NUM_THREADS)) {
     std::cerr << "Could not open hash file: " << index_name << std::endl;
     return 1;
   }
-  if ((s = open_read_files(p, read_files)) ||
-      (s = load_index(p, in, index_name, args))) {
-    gz_input_close(in);
-    return s;
+  try {
+    if ((s = open_read_files(p, read_files)) ||
+        (s = load_index(p, in, index_name, args))) {
+      gz_input_close(in);
+      return s;
+    }
+  } catch (const std::bad_alloc &) {
+    std::cerr << "ERROR: Not enough memory to load the index\n";
+    return 1;
   }
   return align_run(p);
 }

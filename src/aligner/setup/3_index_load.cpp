@@ -1,6 +1,7 @@
 #include "aligner/setup/3_index_load.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <map>
 #include <new>
@@ -164,8 +165,9 @@ bool sizes_valid(const table_sizes_t &t, const tolve_params_t *p) {
   return t.bucket_bits >= 1 && t.bucket_bits <= MINI_HASH_BITS;
 }
 
-struct group_reader_t {
-  std::vector<uint32_t> positions;
+// Where the group walk stands. Kept apart from the record so the hot loop
+// can hold it in registers.
+struct group_state_t {
   uint64_t loaded = 0;
   uint64_t previous_key = 0;
   uint32_t start = 0;
@@ -173,51 +175,62 @@ struct group_reader_t {
   int64_t previous_bucket = -1;
 };
 
-bool read_positions(gz_input_t &in, tolve_params_t *p, group_reader_t &g,
-                    uint64_t key, uint32_t count) {
-  uint32_t low = static_cast<uint32_t>(key & p->HASH_MASK);
-  uint32_t last = 0;
-  while (count > 0) {
-    uint32_t n = std::min<uint32_t>(count, POSITION_CHUNK);
-    if (!gz_input_read(in, g.positions.data(), n * sizeof(uint32_t)))
+// What the group walk needs from the run's record, read once.
+struct group_target_t {
+  std::vector<twoint3_search> *dict;
+  mini_hash_t *buckets;
+  uint64_t bucket_count;
+  uint64_t genome_length;
+  uint64_t entries;
+  uint64_t low_mask;
+  int shift;
+};
+
+group_target_t group_target(tolve_params_t *p, const table_sizes_t &t) {
+  return group_target_t{
+      p->chrdict,          p->mini_hash,
+      p->MINI_HASH_LENGTH, static_cast<uint64_t>(p->genome_length),
+      t.entries,           p->HASH_MASK,
+      p->NUM_SHIFT};
+}
+
+// Key and count in front of a group's positions.
+const size_t GROUP_HEAD = sizeof(uint64_t) + sizeof(uint32_t);
+
+inline bool add_positions(const group_target_t &to, uint64_t key,
+                          const uint8_t *bytes, uint32_t n, uint32_t &last) {
+  const uint32_t low = static_cast<uint32_t>(key & to.low_mask);
+  for (uint32_t i = 0; i < n; i++) {
+    uint32_t pos;
+    std::memcpy(&pos, bytes + sizeof pos * i, sizeof pos);
+    if (pos <= last || pos > to.genome_length)
       return false;
-    for (uint32_t i = 0; i < n; i++) {
-      uint32_t pos = g.positions[i];
-      if (pos <= last || pos > static_cast<uint64_t>(p->genome_length))
-        return false;
-      p->chrdict->emplace_back(low, pos);
-      last = pos;
-    }
-    count -= n;
+    to.dict->emplace_back(low, pos);
+    last = pos;
   }
   return true;
 }
 
-// Groups come in ascending key order, so each bucket's entries are one
-// contiguous run of chrdict.
-bool read_group(gz_input_t &in, tolve_params_t *p, const table_sizes_t &t,
-                group_reader_t &g) {
-  uint64_t key = 0;
-  uint32_t count = 0;
-  if (!gz_input_value(in, key) || !gz_input_value(in, count))
-    return false;
-  if (count == 0 || count > t.entries - g.loaded)
+// Checks a group's key and count, and closes the previous bucket when this
+// group opens a new one. Groups come in ascending key order, so each
+// bucket's entries are one contiguous run of chrdict.
+inline bool open_group(const group_target_t &to, group_state_t &g, uint64_t key,
+                       uint32_t count) {
+  if (count == 0 || count > to.entries - g.loaded)
     return false;
   if (g.previous_bucket >= 0 && key <= g.previous_key)
     return false;
-  uint64_t bucket = key >> p->NUM_SHIFT;
-  if (bucket >= p->MINI_HASH_LENGTH)
+  uint64_t bucket = key >> to.shift;
+  if (bucket >= to.bucket_count)
     return false;
   if (g.previous_bucket < 0) {
     g.start = g.next;
   } else if (static_cast<int64_t>(bucket) != g.previous_bucket) {
-    if (!mini_hash_fill(*p->mini_hash, uint32_t(g.previous_bucket), g.start,
+    if (!mini_hash_fill(*to.buckets, uint32_t(g.previous_bucket), g.start,
                         g.next))
       return false;
     g.start = g.next;
   }
-  if (!read_positions(in, p, g, key, count))
-    return false;
   g.next += count;
   g.loaded += count;
   g.previous_key = key;
@@ -225,12 +238,71 @@ bool read_group(gz_input_t &in, tolve_params_t *p, const table_sizes_t &t,
   return true;
 }
 
-bool read_groups(gz_input_t &in, tolve_params_t *p, const table_sizes_t &t) {
-  group_reader_t g;
-  g.positions.resize(POSITION_CHUNK);
-  for (uint64_t i = 0; i < t.groups; i++)
-    if (!read_group(in, p, t, g))
+// A group that spans two pieces, its positions copied through a buffer.
+bool read_group(gz_input_t &in, const group_target_t &to, group_state_t &g,
+                std::vector<uint32_t> &buffer) {
+  uint64_t key = 0;
+  uint32_t count = 0;
+  if (!gz_input_value(in, key) || !gz_input_value(in, count) ||
+      !open_group(to, g, key, count))
+    return false;
+  uint32_t last = 0;
+  while (count > 0) {
+    uint32_t n = std::min<uint32_t>(count, POSITION_CHUNK);
+    if (!gz_input_read(in, buffer.data(), n * sizeof(uint32_t)) ||
+        !add_positions(
+            to, key, reinterpret_cast<const uint8_t *>(buffer.data()), n, last))
       return false;
+    count -= n;
+  }
+  return true;
+}
+
+// Groups that lie whole in the current piece are read where the
+// decompressed bytes lie; returns false on a bad group, and leaves the
+// input at the first group that does not fit.
+bool read_groups_in_piece(gz_input_t &in, const group_target_t &to,
+                          group_state_t &state, uint64_t groups,
+                          uint64_t &done) {
+  group_state_t g = state;
+  const uint8_t *at = in.data + in.pos;
+  const uint8_t *end = in.data + in.end;
+  bool ok = true;
+  for (uint64_t i = done; i < groups && size_t(end - at) >= GROUP_HEAD; ++i) {
+    uint64_t key;
+    uint32_t count;
+    std::memcpy(&key, at, sizeof key);
+    std::memcpy(&count, at + sizeof key, sizeof count);
+    if ((size_t(end - at) - GROUP_HEAD) / sizeof(uint32_t) < count)
+      break;
+    uint32_t last = 0;
+    if (!open_group(to, g, key, count) ||
+        !add_positions(to, key, at + GROUP_HEAD, count, last)) {
+      ok = false;
+      break;
+    }
+    at += GROUP_HEAD + sizeof(uint32_t) * size_t(count);
+    done = i + 1;
+  }
+  in.pos = size_t(at - in.data);
+  state = g;
+  return ok;
+}
+
+bool read_groups(gz_input_t &in, tolve_params_t *p, const table_sizes_t &t) {
+  const group_target_t to = group_target(p, t);
+  group_state_t g;
+  std::vector<uint32_t> buffer(POSITION_CHUNK);
+  uint64_t done = 0;
+  while (done < t.groups) {
+    if (!read_groups_in_piece(in, to, g, t.groups, done))
+      return false;
+    if (done < t.groups) {
+      if (!read_group(in, to, g, buffer))
+        return false;
+      ++done;
+    }
+  }
   if (g.loaded != t.entries || !gz_input_at_end(in))
     return false;
   return g.previous_bucket < 0 ||

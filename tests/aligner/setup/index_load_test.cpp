@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <fcntl.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "aligner/setup/mini_hash.h"
 #include "aligner/setup/params.h"
 #include "common/bit_dna.h"
+#include "index/gz_writer.h"
 
 namespace {
 
@@ -39,17 +42,38 @@ struct loaded {
   ~loaded() { release_params(&p); }
 };
 
-void load(const std::string &bytes, loaded &l, bool compress = true) {
+// Our gzip members of `block` bytes, as the index command writes them.
+void write_members(const std::string &path, const std::string &bytes,
+                   size_t block) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  gz_writer_t w;
+  gz_writer_init(w, fd, block, 3);
+  gz_put_bytes(w, bytes.data(), bytes.size());
+  gz_writer_finish(w);
+  close(fd);
+}
+
+// How the test writes the index: one zlib stream, plain, or in members of
+// `block` bytes read on `threads` threads.
+struct file_form_t {
+  bool compress = true;
+  size_t block = 0;
+  int threads = 1;
+};
+
+void load(const std::string &bytes, loaded &l, file_form_t form) {
   std::string dir = make_temp_dir();
   std::string path = dir + "/x.tidx";
-  if (compress)
+  if (form.block > 0)
+    write_members(path, bytes, form.block);
+  else if (form.compress)
     write_gz(path, bytes);
   else
     write_plain(path, bytes);
   l.p.mm_table = gen_mm_table();
   l.p.pen = new pen_tester(0.05f, -1, 0.005f, -1, 50, 5, 15, 40, 2);
   gz_input_t in;
-  ASSERT_TRUE(gz_input_open(in, path.c_str()));
+  ASSERT_TRUE(gz_input_open(in, path.c_str(), form.threads));
   testing::internal::CaptureStderr();
   l.status = load_index_genome(in, &l.p);
   if (!l.status)
@@ -58,6 +82,12 @@ void load(const std::string &bytes, loaded &l, bool compress = true) {
   gz_input_close(in);
   unlink(path.c_str());
   rmdir(dir.c_str());
+}
+
+void load(const std::string &bytes, loaded &l, bool compress = true) {
+  file_form_t form;
+  form.compress = compress;
+  load(bytes, l, form);
 }
 
 TEST(IndexLoad, GenomeSequencesPositionsAndBuckets) {
@@ -117,6 +147,53 @@ TEST(IndexLoad, BucketShiftPerMode) {
   EXPECT_EQ(spaced.p.NUM_SHIFT, 8);
   EXPECT_EQ(mini_hash_get(*spaced.p.mini_hash, 0).b, 7u);
   EXPECT_EQ(mini_hash_get(*spaced.p.mini_hash, 3).a, 7u);
+}
+
+// Groups larger than a piece of the decompressed stream, and groups cut by
+// piece ends at every offset, give the same tables in every file form.
+TEST(IndexLoad, GroupsAcrossPiecesInEveryFileForm) {
+  test_index_t t;
+  t.genome = std::string(200000, 'A') + std::string(200000, 'G');
+  t.sequences = {{"chrA", 1}};
+  t.mode = 0;
+  t.span = 16;
+  std::vector<uint32_t> many;
+  for (uint32_t pos = 2; pos <= 400000; pos += 2)
+    many.push_back(pos); // 800 KB of positions
+  t.groups.push_back({3, many});
+  for (uint64_t key = 100; key < 30000; key += 3)
+    t.groups.push_back({key, {uint32_t(key), uint32_t(key + 5)}});
+  t.groups.push_back({1ULL << 30, {7}});
+  const std::string bytes = index_bytes(t);
+  loaded want;
+  load(bytes, want, false);
+  ASSERT_EQ(want.status, 0) << want.err;
+  ASSERT_EQ(want.p.chrdict->size(), many.size() + 2 * 9967 + 1);
+  EXPECT_EQ(want.p.chrdict->at(199999).b, 400000u);
+  EXPECT_EQ(want.p.chrdict->back().b, 7u);
+  file_form_t forms[4];
+  forms[0].compress = true; // one stream, inflated ahead of the loader
+  forms[1].block = 4093;    // members on one thread and on four
+  forms[2].block = 4093;
+  forms[2].threads = 4;
+  forms[3].block = 1 << 20;
+  forms[3].threads = 2;
+  for (const file_form_t &form : forms) {
+    loaded got;
+    load(bytes, got, form);
+    ASSERT_EQ(got.status, 0) << got.err;
+    ASSERT_EQ(got.p.chrdict->size(), want.p.chrdict->size());
+    EXPECT_TRUE(std::equal(
+        got.p.chrdict->begin(), got.p.chrdict->end(), want.p.chrdict->begin(),
+        [](const twoint3_search &x, const twoint3_search &y) {
+          return x.a == y.a && x.b == y.b;
+        }));
+    for (uint64_t bucket :
+         {uint64_t(0), uint64_t(1), uint64_t(468), uint64_t(1) << 24})
+      EXPECT_EQ(mini_hash_get(*got.p.mini_hash, uint32_t(bucket)).b,
+                mini_hash_get(*want.p.mini_hash, uint32_t(bucket)).b)
+          << "bucket " << bucket << " block " << form.block;
+  }
 }
 
 TEST(IndexLoad, EmptyTableAndEmptySequences) {
