@@ -16,6 +16,6 @@ struct pair_input_t;
 // Rescued candidates join the candidate lists; one within the template
 // size makes its anchor paired and clears w.no_pair. A rescued candidate at
 // the position and direction of one the mate already has is not added: the
-// earlier one stands for it, paired where it would have been. Every anchor whose
-// windows were scanned adds one to the worker's kernel-run count.
+// earlier one stands for it, paired where it would have been. Every anchor
+// whose windows were scanned adds one to the worker's kernel-run count.
 void rescue_mates(pair_work_t &w, pair_input_t &in);
