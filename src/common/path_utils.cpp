@@ -64,7 +64,7 @@ std::vector<std::string> list_dir(const std::string &dir) {
 bool same_file(const std::string &a, const std::string &b) {
   struct stat sa, sb;
   return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 &&
-         sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+         same_file(sa, sb);
 }
 
 std::string output_over_input(const std::vector<std::string> &outputs,

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 // Path helpers of the common library. They call the system directly, so a
@@ -22,6 +23,10 @@ std::vector<std::string> list_dir(const std::string &dir);
 // True when both paths name one existing file, whatever links or other
 // names lead to it.
 bool same_file(const std::string &a, const std::string &b);
+// The same for two files already looked up.
+inline bool same_file(const struct stat &a, const struct stat &b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 
 // Opening an output for writing empties it, so no output may be an input.
 // The first of `outputs` that is the same file as one of `inputs`, or ""

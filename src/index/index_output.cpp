@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/path_utils.h"
+
 namespace {
 
 std::string dir_of(const std::string &path) {
@@ -98,8 +100,7 @@ bool open_index_output(const std::string &path, const std::string &genome_path,
   struct stat gst, ost;
   const bool exists = stat(path.c_str(), &ost) == 0;
   if (exists) {
-    if (stat(genome_path.c_str(), &gst) == 0 && gst.st_dev == ost.st_dev &&
-        gst.st_ino == ost.st_ino)
+    if (stat(genome_path.c_str(), &gst) == 0 && same_file(gst, ost))
       return false;
     if (S_ISDIR(ost.st_mode))
       return false;

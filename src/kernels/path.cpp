@@ -77,26 +77,29 @@ long parse_digits(const std::string &s, size_t from, size_t to) {
   return n;
 }
 
+// Where the length of the insertion at `gap` begins: just after the run
+// letter before it. False when the nearest gap is missing or a deletion,
+// which is never folded.
+bool insertion_digits(const std::string &cigar, size_t gap, bool with_d,
+                      size_t &from) {
+  if (gap == std::string::npos || cigar[gap] != 'I')
+    return false;
+  from = gap;
+  while (from > 0 && !is_run_letter(cigar[from - 1], with_d))
+    from--;
+  return true;
+}
+
 // A short start edge in front of an insertion becomes part of it.
 void fold_start_edge(std::string &cigar, const edge_counts_t &e,
                      mm_gap_t &mm_gap, uint32_t &pos) {
-  size_t gap = cigar.find_first_of("ID");
-  if (gap == std::string::npos || cigar[gap] != 'I')
+  const size_t gap = cigar.find_first_of("ID");
+  size_t from = 0;
+  if (!insertion_digits(cigar, gap, false, from))
     return;
-  size_t from = gap;
-  while (from > 0 && !is_run_letter(cigar[from - 1], false))
-    from--;
-  long n = parse_digits(cigar, from, gap);
-  char folded[24];
-  int len = 0;
-  long v = n + e.start_len;
-  do {
-    folded[len++] = static_cast<char>('0' + v % 10);
-    v /= 10;
-  } while (v);
-  cigar.erase(0, gap);
-  for (int i = 0; i < len; i++)
-    cigar.insert(cigar.begin(), folded[i]);
+  std::string len; // a few digits: kept in the string itself
+  append_int(len, parse_digits(cigar, from, gap) + e.start_len);
+  cigar.replace(0, gap, len);
   mm_gap.num_gap_ext += e.start_len;
   mm_gap.num_mm -= e.start_mm;
   pos += e.start_len;
@@ -105,13 +108,11 @@ void fold_start_edge(std::string &cigar, const edge_counts_t &e,
 // A short end edge behind an insertion becomes part of it.
 void fold_end_edge(std::string &cigar, const edge_counts_t &e,
                    mm_gap_t &mm_gap) {
-  size_t gap = cigar.find_last_of("ID");
-  if (gap == std::string::npos || cigar[gap] != 'I')
+  const size_t gap = cigar.find_last_of("ID");
+  size_t from = 0;
+  if (!insertion_digits(cigar, gap, true, from))
     return;
-  size_t from = gap;
-  while (from > 0 && !is_run_letter(cigar[from - 1], true))
-    from--;
-  long n = parse_digits(cigar, from, gap);
+  const long n = parse_digits(cigar, from, gap);
   cigar.resize(from);
   append_int(cigar, n + e.end_len);
   cigar.push_back('I');

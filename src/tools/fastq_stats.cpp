@@ -49,10 +49,5 @@ int fastq_stats(args_t args) {
   out_file_t out;
   out_use_stdout(out);
   write_histogram(out, counts, total);
-  bool written = out_close(out);
-  if (!written)
-    std::cerr << "Error: cannot write: standard output" << std::endl;
-  if (report_damage(reader))
-    return 1;
-  return written ? 0 : 1;
+  return finish_stdout_run(out, reader, 1);
 }

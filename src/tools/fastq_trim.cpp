@@ -52,10 +52,5 @@ int fastq_trim(args_t args) {
     trim_record(rec, min_len, threshold);
     out_fastq(out, rec, "");
   }
-  bool written = out_close(out);
-  if (!written)
-    std::cerr << "Error: cannot write: standard output" << std::endl;
-  if (report_damage(reader))
-    return 1;
-  return written ? 0 : 1;
+  return finish_stdout_run(out, reader, 1);
 }

@@ -52,9 +52,5 @@ int merge_sam(args_t args) {
       std::cerr << "Error cannot read: " << args[i] << std::endl;
       return 1;
     }
-  if (!out_close(out)) {
-    std::cerr << "Error: cannot write: standard output" << std::endl;
-    return 1;
-  }
-  return 0;
+  return close_stdout(out) ? 0 : 1;
 }

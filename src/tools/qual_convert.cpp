@@ -111,10 +111,5 @@ int qual_convert(args_t args) {
     }
     out_fastq(out, rec, "");
   }
-  bool written = out_close(out);
-  if (!written)
-    std::cerr << "Error: cannot write: standard output" << std::endl;
-  if (report_damage(reader))
-    return 3;
-  return written ? 0 : 3;
+  return finish_stdout_run(out, reader, 3);
 }

@@ -38,9 +38,5 @@ int raw2fasta(args_t args) {
     std::cerr << "ERROR: Cannot read RAW file, " << args[0] << std::endl;
     return 1;
   }
-  if (!out_close(out)) {
-    std::cerr << "Error: cannot write: standard output" << std::endl;
-    return 1;
-  }
-  return 0;
+  return close_stdout(out) ? 0 : 1;
 }

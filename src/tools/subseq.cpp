@@ -82,9 +82,5 @@ int subseq(args_t args) {
     return 2;
   }
   out_put(out, region + "\n" + compleseq(region) + "\n");
-  if (!out_close(out)) {
-    std::cerr << "Error: cannot write: standard output" << std::endl;
-    return 1;
-  }
-  return 0;
+  return close_stdout(out) ? 0 : 1;
 }

@@ -17,10 +17,6 @@ void out_flush(out_file_t &o) {
   o.buf.clear();
 }
 
-bool same_file(const struct stat &a, const struct stat &b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 } // namespace
 
 out_file_t::~out_file_t() { out_close(*this); }
@@ -81,6 +77,20 @@ void out_record(out_file_t &o, const fast_t &rec, const std::string &suffix) {
     out_fastq(o, rec, suffix);
   else
     out_fasta(o, rec, suffix);
+}
+
+bool close_stdout(out_file_t &o) {
+  if (out_close(o))
+    return true;
+  std::cerr << "Error: cannot write: standard output" << std::endl;
+  return false;
+}
+
+int finish_stdout_run(out_file_t &o, const fast &reader, int fail) {
+  const bool written = close_stdout(o);
+  if (report_damage(reader))
+    return fail;
+  return written ? 0 : fail;
 }
 
 bool out_close(out_file_t &o) {

@@ -37,6 +37,12 @@ bool out_close(out_file_t &o);
 // Closes every file; writes "Error: cannot write: <path>" for each failed
 // one. True when all were written.
 bool out_close_all(std::vector<out_file_t> &files);
+// Closes standard output; writes "Error: cannot write: standard output"
+// when it failed. True when every byte was written.
+bool close_stdout(out_file_t &o);
+// The end of a run from `reader` to standard output: closes it, reports a
+// damaged input, and gives 0 or `fail` when either went wrong.
+int finish_stdout_run(out_file_t &o, const fast &reader, int fail);
 
 // Creates every named file in order. A file that cannot be created gets
 // "Error: cannot write: <path>" and false.

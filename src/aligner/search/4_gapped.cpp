@@ -169,11 +169,8 @@ void gapped_cycles(const tolve_params_t *p, int r, pen_tester &pen,
 
 gapped_windows_t gapped_window_sizes(const pen_tester &pen, int r,
                                      int read_len) {
-  int64_t reach = int64_t(pen.max_ext) * pen.max_count_gap[r];
-  reach =
-      std::max<int64_t>(0, std::min<int64_t>(reach, gapped::MAX_EXTRA_REACH));
   gapped_windows_t w;
-  w.extra = int(reach) + WINDOW_PAD;
+  w.extra = pen.get_extra_dist(r);
   w.db_len = read_len + 2 * w.extra;
   w.nw_len = w.db_len + 2 * WINDOW_PAD;
   return w;

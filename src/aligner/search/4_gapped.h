@@ -9,9 +9,6 @@ class MT_random;
 
 namespace gapped {
 const int CYCLE_BUDGET = 25; // cycles a mate may run once found is set
-// Largest extra reach (bases on each side of a candidate) the windows get,
-// whatever -e and -o ask for: it bounds the aligners' buffers.
-const int MAX_EXTRA_REACH = 2048;
 } // namespace gapped
 
 // Window sizes of one mate's gapped search, also those of the mate rescue's

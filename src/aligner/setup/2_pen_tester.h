@@ -1,4 +1,6 @@
 #pragma once
+#include <algorithm>
+#include <cstdint>
 #include <map>
 #include <ostream>
 
@@ -6,6 +8,9 @@
 // allowance: the screen and the cheapest-first aligner of the gapped phase
 // and the windows of the mate rescue are all padded by it.
 const int WINDOW_PAD = 5;
+// Largest extra reach (bases on each side of a candidate) the windows get,
+// whatever -e and -o ask for: it bounds the aligners' buffers.
+const int MAX_EXTRA_REACH = 2048;
 
 // Per-base error rate behind a mismatch allowance given as a probability.
 const float ASSUMED_ERROR_RATE = 0.04f;
@@ -53,8 +58,13 @@ struct pen_tester {
     return x <= max_pen_gap[r] ? x + m_score : max_pen_gap[r];
   }
   int get_max_gap_size(int penalty) const;
+  // Gap reach of mate r plus the pad, in 64 bits and capped: accepted
+  // option values could ask for windows of gigabytes.
   int get_extra_dist(int r) const {
-    return max_ext * max_count_gap[r] + WINDOW_PAD;
+    const int64_t reach = int64_t(max_ext) * max_count_gap[r];
+    return int(std::max<int64_t>(0,
+                                 std::min<int64_t>(reach, MAX_EXTRA_REACH))) +
+           WINDOW_PAD;
   }
   int get_m_score() const { return m_score; }
   int get_mm_pen() const { return mm_pen; }

@@ -165,7 +165,7 @@ TEST_F(PairRecords, RescueWindowCappedForHugeGapAllowance) {
     EXPECT_EQ(r[1][3], "1201");
     EXPECT_EQ(r[1][5], "100M");
     EXPECT_EQ(tag(r[1], "XT:A:"), "S");
-    const int reach = gapped::MAX_EXTRA_REACH + WINDOW_PAD;
+    const int reach = MAX_EXTRA_REACH + WINDOW_PAD;
     EXPECT_EQ(h.work.kern.nw[1].ref_len, 100 + 2 * WINDOW_PAD + 2 * reach);
     EXPECT_EQ(h.work.kern.nw[1].band, reach);
     EXPECT_EQ(h.work.kern.vec[1].dblen, 100 + 2 * reach);

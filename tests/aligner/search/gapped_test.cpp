@@ -227,7 +227,7 @@ TEST(GappedWindows, SizesFollowTheExtensionAllowance) {
   pen_tester wide(0.05f, -1, 0.005f, 100000, 10000, 5, 15, 40, 2);
   wide.set_length(100, 0);
   w = gapped_window_sizes(wide, 0, 100);
-  EXPECT_EQ(w.extra, gapped::MAX_EXTRA_REACH + 5);
+  EXPECT_EQ(w.extra, MAX_EXTRA_REACH + 5);
 }
 
 // The aligner's matrix has a fixed bound: under the default allowances a
