@@ -10,7 +10,7 @@
 #include "aligner/setup/3_index_load.h"
 #include "aligner/setup/4_sam_header.h"
 #include "aligner/setup/chrom_span.h"
-#include "aligner/setup/gz_input.h"
+#include "index/gz_input.h"
 #include "aligner/setup/params.h"
 #include "aligner/setup/ref_table.h"
 #include "commands.h"

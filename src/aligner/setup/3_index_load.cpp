@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "aligner/setup/2_pen_tester.h"
-#include "aligner/setup/gz_input.h"
+#include "index/gz_input.h"
 #include "aligner/setup/index_types.h"
 #include "aligner/setup/mini_hash.h"
 #include "aligner/setup/params.h"

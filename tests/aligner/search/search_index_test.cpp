@@ -6,7 +6,7 @@
 
 #include "../tiny_index.h"
 #include "aligner/setup/3_index_load.h"
-#include "aligner/setup/gz_input.h"
+#include "index/gz_input.h"
 
 namespace {
 

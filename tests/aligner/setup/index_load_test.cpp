@@ -10,7 +10,7 @@
 #include "../test_index.h"
 #include "aligner/setup/2_pen_tester.h"
 #include "aligner/setup/3_index_load.h"
-#include "aligner/setup/gz_input.h"
+#include "index/gz_input.h"
 #include "aligner/setup/index_types.h"
 #include "aligner/setup/mini_hash.h"
 #include "aligner/setup/params.h"

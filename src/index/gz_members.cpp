@@ -5,7 +5,7 @@
 #include <new>
 #include <system_error>
 
-#include "aligner/setup/gz_source.h"
+#include "index/gz_source.h"
 #include "index/gz_member.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "aligner/setup/gz_input.h"
+#include "index/gz_input.h"
 #include "common/mt_random.h"
 #include "index/gz_member.h"
 #include "index/gz_writer.h"

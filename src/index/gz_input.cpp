@@ -1,4 +1,4 @@
-#include "aligner/setup/gz_input.h"
+#include "index/gz_input.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "aligner/setup/gz_source.h"
+#include "index/gz_source.h"
 #include "common/parallel.h"
 #include "index/gz_member.h"
 
