@@ -10,10 +10,10 @@ threads=$(nproc)
 [ -x "$bin" ] || { echo "program not found: $bin (build it first)" >&2; exit 1; }
 [ -f "$data" ] || { echo "genome not found: $data" >&2; exit 1; }
 
-if [ ! -x /usr/bin/time ]; then
-  echo "GNU time (/usr/bin/time) is missing; installing the Debian package 'time'..." >&2
-  apt-get install -y time >/dev/null || { echo "could not install 'time'" >&2; exit 1; }
-fi
+# Scripts change directory; the program must be found from anywhere.
+bin=$(readlink -f "$bin")
+# GNU time: installed when run as root, else named as missing.
+[ -x /usr/bin/time ] || bash "$root/scripts/setup.sh" time
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

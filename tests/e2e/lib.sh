@@ -15,6 +15,10 @@ MISSING=""
 SKIP_STATUS=77
 BANNER_LINES=5
 
+# True for a build under a sanitizer, whose runtime cannot start under an
+# address-space limit.
+sanitized() { grep -q -e __asan_init -e __tsan_init "$BIN"; }
+
 fail() {
   echo "FAIL: $*" >&2
   FAILS=$((FAILS + 1))

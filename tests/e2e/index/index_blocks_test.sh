@@ -105,7 +105,7 @@ bad "gzip stream cut short" 2
 # A huge entry count makes the loader reserve a position table larger than
 # the memory allowed: an error line, not an abort. The sanitizer runtime
 # cannot start under an address-space limit.
-if ! grep -q __asan_init "$BIN"; then
+if ! sanitized; then
   n=$(od -An -tu8 -j32 -N8 plain.tidx | tr -d ' ')
   name_len=$(od -An -tu8 -j$((48 + n)) -N8 plain.tidx | tr -d ' ')
   cp plain.tidx big.tidx

@@ -175,7 +175,7 @@ ls -a | grep -q '\.tmp' && fail "temporary file left behind: $(ls -a)"
 
 # Out of memory during the reserve: an ordinary error, not an abort. The
 # sanitizer runtime cannot start under an address-space limit.
-if ! grep -q __asan_init "$BIN"; then
+if ! sanitized; then
   zcat "$DATA/ecoli536.fa.gz" >ecoli.fa
   (
     ulimit -v 40000
