@@ -158,7 +158,8 @@ void report_unequal_files(run_shared_t &rs, const fast *r0, const fast *r1) {
 // Fills the worker's batch; returns the number of reads (or pairs) taken.
 // Runs under read_lock. Paired files that end at different records stop
 // the run: the mate file is checked for leftovers when the first file ends,
-// and a missing mate is never passed over silently.
+// and a missing mate is never passed over silently. A record cut short at
+// the end of a file ends it, with the warning read_next gives.
 int read_batch_locked(worker_t &w) {
   run_shared_t &rs = *w.rs;
   if (rs.stop)
@@ -168,11 +169,11 @@ int read_batch_locked(worker_t &w) {
   int count = 0;
   while (count < rs.batch_size && r0->l >= 0) {
     fast_t &rec = w.batch[0][size_t(count)];
-    r0->next_record(rec);
+    read_next(*r0, rec);
     if (rec.seq.empty()) {
       if (r1 && r1->l >= 0) {
         fast_t &extra = w.batch[1][size_t(count)];
-        r1->next_record(extra);
+        read_next(*r1, extra);
         if (!extra.seq.empty())
           report_unequal_files(rs, r0, r1);
       }
@@ -181,7 +182,7 @@ int read_batch_locked(worker_t &w) {
     if (r1) {
       fast_t &mate = w.batch[1][size_t(count)];
       if (r1->l >= 0)
-        r1->next_record(mate);
+        read_next(*r1, mate);
       if (r1->l < 0 || mate.seq.empty()) {
         report_unequal_files(rs, r0, r1);
         break;
