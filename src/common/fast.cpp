@@ -300,6 +300,15 @@ int fast::next_record(fast_t &rec) {
   return l;
 }
 
+int read_next(fast &reader, fast_t &rec) {
+  int l = reader.next_record(rec);
+  if (l == -2 && reader.damage.empty())
+    std::cerr << "Warning: " << reader.filename
+              << ": the last FASTQ record is cut short and was skipped"
+              << std::endl;
+  return l;
+}
+
 bool report_damage(const fast &reader) {
   if (reader.damage.empty())
     return false;

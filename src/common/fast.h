@@ -47,6 +47,13 @@ public:
   int next_record(fast_t &rec);
 };
 
+// The next record, as fast::next_record does. A FASTQ record cut short by
+// the end of the file ends the input like the end itself; it is named on
+// standard error ("Warning: <file>: the last FASTQ record is cut short and
+// was skipped") so that the loss is not silent. A record that damage cut is
+// left to report_damage.
+int read_next(fast &reader, fast_t &rec);
+
 // A command that read through `reader` asks this once, at its end: when the
 // input stopped at damage, writes "ERROR: <file>: <damage>; reading stopped
 // early" and returns true. The command has written what it read before the

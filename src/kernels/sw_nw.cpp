@@ -1,5 +1,6 @@
 #include "kernels/sw_nw.h"
 
+#include "common/fatal.h"
 #include "kernels/window_codes.h"
 
 namespace {
@@ -22,6 +23,10 @@ bool matrix_fits(int read_len, int ref_len) {
     return false;
   return (int64_t(read_len) + 1) * (int64_t(ref_len) + 1) <=
          nw_const::MAX_MATRIX_CELLS;
+}
+
+void read_length_mismatch() {
+  fatal_exit("FATAL ERROR READ LENGTH MISMATCH: setup_read_reference\n", 1);
 }
 
 sw_nw::~sw_nw() { clear(); }

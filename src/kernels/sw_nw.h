@@ -75,10 +75,9 @@ const int64_t MAX_MATRIX_CELLS = int64_t(1) << 24;
 // bases stay within MAX_MATRIX_CELLS.
 bool matrix_fits(int read_len, int ref_len);
 
-// What the caller prints before ending the process with status 1 when the
-// two orientations given to setup_read_reference differ in length.
-const char *const READ_LENGTH_MISMATCH_MSG =
-    "FATAL ERROR READ LENGTH MISMATCH: setup_read_reference";
+// Ends the process (status 1, through fatal_exit) when the two orientations
+// given to setup_read_reference or sw_vector_setup differ in length.
+[[noreturn]] void read_length_mismatch();
 
 struct sw_nw {
   int8_t *reads[2] = {nullptr, nullptr}; // base codes, read_len each
@@ -108,8 +107,7 @@ struct sw_nw {
 
   // Loads the two orientations of a read and sizes the matrices for
   // windows of ref_len bases. Returns false, changing nothing, when the
-  // two lengths differ; the caller then reports READ_LENGTH_MISMATCH_MSG
-  // and ends with status 1.
+  // two lengths differ; the caller then calls read_length_mismatch.
   bool setup_read_reference(const bit_DNA_t &read1, const bit_DNA_t &read2,
                             int ref_len, int band);
 

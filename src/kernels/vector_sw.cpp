@@ -1,10 +1,9 @@
 #include "kernels/vector_sw.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#include <iostream>
 
+#include "common/fatal.h"
 #include "kernels/window_codes.h"
 
 namespace {
@@ -54,11 +53,6 @@ template <typename T> void grow(T *&buf, int &cap, int n) {
 
 namespace vector_lane {
 
-[[noreturn]] static void bad_lane(const char *what) {
-  std::cerr << what << std::flush;
-  std::exit(1);
-}
-
 __m128i _mm_insert_epi16_2(__m128i a, int16_t b, int imm) {
   switch (imm) {
   case 0:
@@ -78,7 +72,7 @@ __m128i _mm_insert_epi16_2(__m128i a, int16_t b, int imm) {
   case 7:
     return _mm_insert_epi16(a, b, 7);
   }
-  bad_lane("BAD INSERT!!");
+  fatal_exit("BAD INSERT!!", 1);
 }
 
 int16_t _mm_extract_epi16_2(__m128i a, int imm) {
@@ -100,7 +94,7 @@ int16_t _mm_extract_epi16_2(__m128i a, int imm) {
   case 7:
     return int16_t(_mm_extract_epi16(a, 7));
   }
-  bad_lane("BAD EXTRACT!!");
+  fatal_exit("BAD EXTRACT!!", 1);
 }
 
 } // namespace vector_lane

@@ -102,7 +102,8 @@ struct vector_sw {
 
 namespace vector_lane {
 // Lane access with a lane number known only at run time (0 to 7). Any other
-// lane is a program fault: message and exit status 1.
+// lane is a program fault: message and exit status 1 through fatal_exit,
+// as any error raised on a worker.
 __m128i _mm_insert_epi16_2(__m128i a, int16_t b, int imm);
 int16_t _mm_extract_epi16_2(__m128i a, int imm);
 } // namespace vector_lane

@@ -164,15 +164,6 @@ bool open_whole_names(fast &reader, const std::string &path) {
   return false;
 }
 
-int read_next(fast &reader, fast_t &rec) {
-  int l = reader.next_record(rec);
-  if (l == -2 && reader.damage.empty())
-    std::cerr << "Warning: " << reader.filename
-              << ": the last FASTQ record is cut short and was skipped"
-              << std::endl;
-  return l;
-}
-
 bool report_inputs_damage(const std::unique_ptr<fast> *readers, int n) {
   bool any = false;
   for (int i = 0; i < n; ++i)

@@ -64,12 +64,6 @@ bool stdout_is_input(const std::vector<std::string> &inputs);
 // standard error when it cannot.
 bool open_whole_names(fast &reader, const std::string &path);
 
-// The next record, as fast::next_record does. A FASTQ record cut short by
-// the end of the file ends the input like the end itself; it is named once
-// on standard error so that the loss is not silent (a record that damage
-// cut is left to report_damage).
-int read_next(fast &reader, fast_t &rec);
-
 // report_damage for each of the first `n` readers (each says its own
 // line); true when any input stopped at damage.
 bool report_inputs_damage(const std::unique_ptr<fast> *readers, int n);

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "common/fatal.h"
 #include "kernel_test_util.h"
 #include "kernels/sw_nw.h"
 #include "kernels/vector_sw.h"
@@ -302,6 +305,20 @@ TEST(VectorSw, LaneHelpers) {
               testing::ExitedWithCode(1), "BAD EXTRACT!!");
   EXPECT_EXIT(vector_lane::_mm_insert_epi16_2(v, 1, -1),
               testing::ExitedWithCode(1), "BAD INSERT!!");
+}
+
+// A lane fault on a worker ends the process as every worker error does:
+// the thread's finished output is written first, and no exit handler runs
+// while other threads may still use what it would tear down.
+static void lane_fault_on_a_worker() {
+  std::atexit([] { std::fputs(" exit handlers ran", stderr); });
+  set_fatal_flush([](void *) { std::fputs("flushed ", stderr); }, nullptr);
+  vector_lane::_mm_insert_epi16_2(_mm_setzero_si128(), 1, 8);
+}
+
+TEST(VectorSw, LaneFaultEndsThroughTheWorkersFatalPath) {
+  EXPECT_EXIT(lane_fault_on_a_worker(), testing::ExitedWithCode(1),
+              "^flushed BAD INSERT!!$");
 }
 
 TEST(KernelBounds, WindowsAnywhereAndReusedBuffers) {

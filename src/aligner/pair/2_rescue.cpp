@@ -1,8 +1,6 @@
 #include "aligner/pair/2_rescue.h"
 
 #include <algorithm>
-#include <iostream>
-#include <unistd.h>
 
 #include "aligner/pair/pair_state.h"
 #include "aligner/search/3_extension.h"
@@ -142,11 +140,6 @@ void rescue_m(pair_work_t &w, pair_input_t &in) {
   w.list[1].take_pending();
 }
 
-[[noreturn]] void length_mismatch() {
-  std::cerr << READ_LENGTH_MISMATCH_MSG << std::endl;
-  _exit(1);
-}
-
 // The aligners of target mate t, set up for its read the first time the
 // pair needs them; false when the mate is too long for them.
 bool ensure_kernels(pair_work_t &w, const pair_input_t &in, int t) {
@@ -165,10 +158,10 @@ bool ensure_kernels(pair_work_t &w, const pair_input_t &in, int t) {
                           pen.ext_pen, p->M_SW, p->S_SW, p->D_SW, p->E_SW);
   if (!k.nw[t].setup_read_reference(*m.packed[0], *m.packed[1], win.nw_len,
                                     win.extra))
-    length_mismatch();
+    read_length_mismatch();
   k.vec[t].setup_penalty(p->D_SW, p->E_SW, p->D_SW, p->E_SW, p->M_SW, p->S_SW);
   if (!k.vec[t].sw_vector_setup(win.db_len, *m.packed[0], *m.packed[1]))
-    length_mismatch();
+    read_length_mismatch();
   k.ready[t] = true;
   return true;
 }

@@ -3,7 +3,6 @@
 #include <iostream>
 #include <pthread.h>
 #include <string>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -19,6 +18,7 @@
 #include "aligner/setup/ref_table.h"
 #include "common/bit_dna.h"
 #include "common/fast.h"
+#include "common/fatal.h"
 #include "common/mt_random.h"
 #include "kernels/align_store.h"
 
@@ -127,12 +127,12 @@ void add_counters(worker_t &w) {
   w.local_processed = 0;
 }
 
-// Ends the process from inside a worker. Holding write_lock until the end
-// keeps every other worker's text out of the outputs while they are
-// flushed, and _exit skips the static destructors other threads may still
-// be using.
-[[noreturn]] void worker_fatal(worker_t &w, const std::string &message,
-                               int status) {
+// The worker's part of fatal_exit, whoever raised the error: hands on the
+// text of the reads it has finished. write_lock stays held until the
+// process ends, keeping every other worker's text out of the outputs while
+// they are flushed.
+void flush_before_fatal(void *ctx) {
+  worker_t &w = *static_cast<worker_t *>(ctx);
   const tolve_params_t *p = w.p;
   pthread_mutex_lock(p->write_lock);
   put_text(w);
@@ -140,8 +140,6 @@ void add_counters(worker_t &w) {
   for (int i = 0; i < 2; ++i)
     if (p->hybrid_mode && p->hybrid_out[i])
       p->hybrid_out[i]->flush();
-  std::cerr << message << std::flush;
-  _exit(status);
 }
 
 // A file that ended at damage makes no length fault of its own: the run
@@ -158,7 +156,8 @@ void report_unequal_files(run_shared_t &rs, const fast *r0, const fast *r1) {
 // Fills the worker's batch; returns the number of reads (or pairs) taken.
 // Runs under read_lock. Paired files that end at different records stop
 // the run: the mate file is checked for leftovers when the first file ends,
-// and a missing mate is never passed over silently.
+// and a missing mate is never passed over silently. A record cut short at
+// the end of a file ends it, with the warning read_next gives.
 int read_batch_locked(worker_t &w) {
   run_shared_t &rs = *w.rs;
   if (rs.stop)
@@ -168,11 +167,11 @@ int read_batch_locked(worker_t &w) {
   int count = 0;
   while (count < rs.batch_size && r0->l >= 0) {
     fast_t &rec = w.batch[0][size_t(count)];
-    r0->next_record(rec);
+    read_next(*r0, rec);
     if (rec.seq.empty()) {
       if (r1 && r1->l >= 0) {
         fast_t &extra = w.batch[1][size_t(count)];
-        r1->next_record(extra);
+        read_next(*r1, extra);
         if (!extra.seq.empty())
           report_unequal_files(rs, r0, r1);
       }
@@ -181,7 +180,7 @@ int read_batch_locked(worker_t &w) {
     if (r1) {
       fast_t &mate = w.batch[1][size_t(count)];
       if (r1->l >= 0)
-        r1->next_record(mate);
+        read_next(*r1, mate);
       if (r1->l < 0 || mate.seq.empty()) {
         report_unequal_files(rs, r0, r1);
         break;
@@ -332,7 +331,7 @@ void process_read(worker_t &w, int idx) {
   fast_t *fwd[2] = {&w.rd[0][0], &w.rd[1][0]};
   fast_t *rev[2] = {&w.rd[0][1], &w.rd[1][1]};
   if (!prepare_reads(p, nf, fwd, rev, w.barcode, w.prep_err))
-    worker_fatal(w, w.prep_err.message, w.prep_err.status);
+    fatal_exit(w.prep_err.message, w.prep_err.status);
   w.read_len[0] = int(w.rd[0][0].seq.size());
   if (p->paired)
     w.read_len[1] = int(w.rd[1][0].seq.size());
@@ -368,7 +367,9 @@ void run_worker(worker_t &w) {
 void *align_thread(void *arg) {
   run_shared_t *rs = static_cast<run_shared_t *>(arg);
   worker_t *w = new worker_t(rs);
+  set_fatal_flush(flush_before_fatal, w);
   run_worker(*w);
+  set_fatal_flush(nullptr, nullptr);
   delete w;
   return nullptr;
 }

@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iostream>
 #include <map>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "aligner/search/2_seeding.h"
@@ -61,11 +59,6 @@ void load_window(vector_sw &v, const bit_DNA_t &genome, int64_t first,
                   v.db + VSW_PAD + (a - first), VSW_BLOCKED);
 }
 
-[[noreturn]] void setup_failed() {
-  std::cerr << READ_LENGTH_MISMATCH_MSG << std::endl;
-  _exit(1);
-}
-
 void set_up_phase(const tolve_params_t *p, int r, const mate_input_t &in,
                   pen_tester &pen, mate_search_t &s,
                   const gapped_windows_t &win) {
@@ -78,11 +71,11 @@ void set_up_phase(const tolve_params_t *p, int r, const mate_input_t &in,
   // Band 0: every placement of the read inside the window is computed
   // (align_priority widens it for a window cut short at the genome start).
   if (!s.nw.setup_read_reference(*in.packed[0], *in.packed[1], win.nw_len, 0))
-    setup_failed();
+    read_length_mismatch();
   s.vsw.setup_penalty(pen.gap_pen, pen.ext_pen, pen.gap_pen, pen.ext_pen,
                       pen.m_score, pen.mm_pen);
   if (!s.vsw.sw_vector_setup(win.db_len, *in.packed[0], *in.packed[1]))
-    setup_failed();
+    read_length_mismatch();
   start_walks(s, p->PHASE_1_LENGTH_SW);
   s.cycles_left = gapped::CYCLE_BUDGET;
 }

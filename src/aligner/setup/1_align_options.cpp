@@ -372,6 +372,10 @@ int seeding_opts(const param_reader &r, tolve_params_t *p) {
                 << v << "\n";
       return 3;
     }
+    // NUM_VAL, not NUM_VAL_SW, on purpose: the gapped phase stops on the
+    // same look-ahead factor as seeding and no step reads NUM_VAL_SW, so this
+    // option is the later spelling of --kmer_pen and wins when both are
+    // given. Moving it to NUM_VAL_SW would make it do nothing.
     p->NUM_VAL = v;
   }
   return 0;

@@ -38,6 +38,15 @@ void read_group_line(const tolve_params_t *p, std::string &h) {
   h += "\n";
 }
 
+// One command-line word in the @PG CL field: a tab, carriage return or
+// line feed in it would end the field or the header line, so each becomes a
+// blank.
+void append_cl_word(const std::string &w, std::string &h) {
+  for (char c : w)
+    h += (c == '\t' || c == '\r' || c == '\n') ? ' ' : c;
+  h += ' ';
+}
+
 } // namespace
 
 std::string sam_header(const tolve_params_t *p,
@@ -48,7 +57,7 @@ std::string sam_header(const tolve_params_t *p,
   h += "@PG\tID:" + PROG_NAME + "\tPN:" + PROG_NAME + "\t" +
        "CL:tolvenard align ";
   for (const std::string &w : option_words)
-    h += w + " ";
+    append_cl_word(w, h);
   h += "\tVN:" + BUILD + "\n";
   return h;
 }

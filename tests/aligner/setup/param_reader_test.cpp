@@ -3,7 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "aligner/setup/1_align_options.h"
+#include "aligner/setup/2_pen_tester.h"
 #include "aligner/setup/param_reader.h"
+#include "aligner/setup/params.h"
+#include "common/fast.h"
 
 namespace {
 
@@ -69,6 +73,34 @@ TEST(ParamReader, StrayWordsStopWithoutMessage) {
   EXPECT_EQ(p.stop, 1);
   EXPECT_EQ(p.err, "");
   EXPECT_EQ(parse({}).stop, 0);
+}
+
+// The align options after "-1 /dev/null" read into p; returns the status.
+int align_options(tolve_params_t &p, std::vector<std::string> words) {
+  words.insert(words.begin(), {"-1", "/dev/null"});
+  std::string files[2];
+  testing::internal::CaptureStderr();
+  int status = read_align_options(&p, "idx", words, files);
+  testing::internal::GetCapturedStderr();
+  delete p.pen;
+  delete p.reads_file[0];
+  return status;
+}
+
+// --kmer_pen_nw sets the look-ahead factor that seeding and the gapped phase
+// both stop on, the one --kmer_pen sets, and not the gapped copy that no
+// step reads; given with --kmer_pen, it wins.
+TEST(AlignOptions, KmerPenNwSetsTheSharedFactor) {
+  tolve_params_t pen, pen_nw, both;
+  ASSERT_EQ(align_options(pen, {"--kmer_pen", "7"}), 0);
+  ASSERT_EQ(align_options(pen_nw, {"--kmer_pen_nw", "7"}), 0);
+  ASSERT_EQ(align_options(both, {"--kmer_pen_nw", "3", "--kmer_pen", "7"}), 0);
+  EXPECT_EQ(pen.NUM_VAL, 7);
+  EXPECT_EQ(pen_nw.NUM_VAL, 7);
+  EXPECT_EQ(pen_nw.NUM_VAL_SW, 1);
+  EXPECT_EQ(pen_nw.DENUM_VAL, pen.DENUM_VAL);
+  EXPECT_EQ(both.NUM_VAL, 3);
+  EXPECT_EQ(both.NUM_VAL_SW, 1);
 }
 
 } // namespace

@@ -2,6 +2,13 @@
 # check and damaged files.
 . "$(dirname "$0")/../lib.sh"
 
+# samtools reads the SAM header in out (checked only where it is installed).
+expect_samtools_header() {
+  have samtools || return 0
+  CHECKS=$((CHECKS + 1))
+  samtools view -H out >/dev/null 2>samtools.err || fail "$1: samtools rejects the header: $(cat samtools.err)"
+}
+
 printf '@r1\nACGTACGTACGTACGTACGT\n+\nIIIIIIIIIIIIIIIIIIII\n' >r.fq
 # chr2 comes first in the file, chr1 second: @SQ lines follow the file.
 {
@@ -21,10 +28,19 @@ expect_err_line "480bp - 500bp reads: max mismatch = 27"
 expect_err_line "Alignment complete! "
 CHECKS=$((CHECKS + 1))
 [ "$(grep -c 'max mismatch' err)" -eq 26 ] || fail "mismatch table must have 26 lines"
-if have samtools; then
-  CHECKS=$((CHECKS + 1))
-  samtools view -H out >/dev/null 2>samtools.err || fail "samtools rejects the header: $(cat samtools.err)"
-fi
+expect_samtools_header "two sequences"
+
+# Option words in @PG CL: a tab, carriage return or line feed in a word (a
+# read file name, the ignored repeat of --rg) is written as a blank.
+cp r.fq "$(printf 'r\tx.fq')"
+run align two.tidx -1 "$(printf 'r\tx.fq')" --rg G1 --rg "$(printf 'G\r\n2')"
+expect_status 0 "line breaks in option words"
+CHECKS=$((CHECKS + 1))
+[ "$(grep '^@PG' out)" = "$(printf '@PG\tID:venkari-basic\tPN:venkari-basic\tCL:tolvenard align -1 r x.fq --rg G1 --rg G  2 \tVN:0.5-r123')" ] ||
+  fail "@PG line: $(grep -A1 '^@PG' out | cat -A)"
+CHECKS=$((CHECKS + 1))
+[ "$(wc -l <out)" -eq 6 ] || fail "five header lines and one record: $(cat -A out)"
+expect_samtools_header "line breaks in option words"
 
 # An empty sequence gets no @SQ line: the index leaves it out.
 printf '>a\nACGTACGTACGTACGTAC\n>c_empty\n>c\nGGGGCCCCAAAATTTTGG\n>z_end\n' >empty.fa

@@ -1,0 +1,19 @@
+#pragma once
+#include <string>
+
+// The one way a thread ends the whole process on an error it cannot hand
+// back (an align worker, or a kernel running on one). Other threads may
+// still be running, so the process ends with _exit: static destructors and
+// exit handlers would tear down what those threads still use.
+
+// What the calling thread writes before the process ends: the output it
+// has completed. It runs on the failing thread just before the message and
+// may keep the locks it takes, since nothing runs after it but the exit.
+using fatal_flush_t = void (*)(void *ctx);
+
+// Sets the calling thread's flush and its argument; nullptr for none.
+void set_fatal_flush(fatal_flush_t flush, void *ctx);
+
+// Runs the calling thread's flush, writes `message` to standard error as
+// given (no newline is added) and ends the process with `status`.
+[[noreturn]] void fatal_exit(const std::string &message, int status);
