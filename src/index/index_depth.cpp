@@ -8,6 +8,7 @@
 
 #include "commands.h"
 #include "common/constants.h"
+#include "common/std_out.h"
 #include "common/strings.h"
 #include "index/kmer_keys.h"
 #include "index/probe.h"
