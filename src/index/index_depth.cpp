@@ -102,6 +102,8 @@ int index_depth(args_t args) {
     print_index_depth_usage();
     return 3;
   }
+  if (stdout_clash({path}))
+    return 1;
   std::ifstream in;
   if (!open_input(path, in)) {
     std::cerr << "Error: cannot open input file: " << path << std::endl;
