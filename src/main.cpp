@@ -1,6 +1,8 @@
 #include <cstdlib>
+#include <fcntl.h>
 #include <iostream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "commands.h"
@@ -38,6 +40,22 @@ const command_entry COMMANDS[] = {
     {"fastq_stats", fastq_stats},
     {"index_depth", index_depth},
 };
+
+// A closed standard output or error would hand its number to the next file
+// the command opens, and what is meant for the stream would land in that
+// file. A read-only /dev/null holds the number instead, so that writes to
+// the stream still fail as they do on a closed one.
+void hold_closed_std_streams() {
+  for (int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+    if (fcntl(fd, F_GETFD) != -1)
+      continue;
+    const int null = open("/dev/null", O_RDONLY);
+    if (null >= 0 && null != fd) {
+      dup2(null, fd);
+      close(null);
+    }
+  }
+}
 
 void print_banner() {
   std::cerr << "**" << PROG_NAME << "\n"
@@ -89,6 +107,7 @@ void print_banner() {
 } // namespace
 
 int main(int argc, char **argv) {
+  hold_closed_std_streams();
   print_banner();
   if (argc < 2)
     print_usage_and_exit();

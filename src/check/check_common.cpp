@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "common/path_utils.h"
+#include "common/std_out.h"
 #include "common/strings.h"
 #include "simulate/sim_checks.h"
 
@@ -68,7 +69,7 @@ bool open_files(const check_args_t &a, check_files_t &f) {
   std::vector<std::string> inputs = {a.sam_filename};
   if (a.map_exists)
     inputs.push_back(a.map_filename);
-  if (refuse_output_over_input({fq, sam, err}, inputs))
+  if (refuse_file_clash({fq, sam, err}, inputs))
     return false;
   return open_one(f.fq_file, fq, std::ios::out,
                   "Could not write to fq file: ") &&
@@ -169,11 +170,11 @@ void write_check_report(std::ostream &os, uint64_t num_reads, int min_mapq,
   os << "Total alignments:     " << all_reads << std::endl;
 }
 
-bool refuse_output_over_input(const std::vector<std::string> &outputs,
-                              const std::vector<std::string> &inputs) {
+bool refuse_file_clash(const std::vector<std::string> &outputs,
+                       const std::vector<std::string> &inputs) {
   const std::string out = output_over_input(outputs, inputs);
   if (out.empty())
-    return false;
+    return stdout_clash(inputs, outputs) != STDOUT_APART;
   std::cerr << "ERROR: Output file " << out << " would overwrite an input file"
             << std::endl;
   return true;

@@ -69,9 +69,10 @@ void write_check_report(std::ostream &os, uint64_t num_reads, int min_mapq,
                         const check_totals_t &t, int64_t all_reads);
 
 // True, after the message, when one of `outputs` is one of `inputs` under
-// any name: opening it would empty the input before it is read.
-bool refuse_output_over_input(const std::vector<std::string> &outputs,
-                              const std::vector<std::string> &inputs);
+// any name (opening it would empty the input before it is read), or when
+// standard output, where the report goes, is one of either.
+bool refuse_file_clash(const std::vector<std::string> &outputs,
+                       const std::vector<std::string> &inputs);
 
 // The command around a kernel: arguments, files, map, grouping, report.
 struct checker_t {

@@ -114,8 +114,8 @@ bool open_outputs(const edits_args_t &a, edits_outputs_t &out) {
   const std::string missed = p + ".missed", wrong_snp = p + ".wrong_snp",
                     missed_indel = p + ".missed_indel",
                     wrong_indel = p + ".wrong_indel";
-  if (refuse_output_over_input({missed, wrong_snp, missed_indel, wrong_indel},
-                               {a.edits_filename, a.vcf_filename}))
+  if (refuse_file_clash({missed, wrong_snp, missed_indel, wrong_indel},
+                        {a.edits_filename, a.vcf_filename}))
     return false;
   return open_output(out.missed, missed, "missed SNP") &&
          open_output(out.wrong_snp, wrong_snp, "wrong SNP") &&

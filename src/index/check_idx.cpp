@@ -7,6 +7,7 @@
 #include "common/bit_dna.h"
 #include "common/constants.h"
 #include "common/mt_random.h"
+#include "common/std_out.h"
 #include "common/strings.h"
 #include "index/kmer_keys.h"
 #include "index/probe.h"

@@ -8,6 +8,7 @@
 
 #include "commands.h"
 #include "common/constants.h"
+#include "common/std_out.h"
 #include "common/strings.h"
 #include "index/kmer_keys.h"
 #include "index/probe.h"
@@ -101,6 +102,8 @@ int index_depth(args_t args) {
     print_index_depth_usage();
     return 3;
   }
+  if (stdout_clash({path}))
+    return 1;
   std::ifstream in;
   if (!open_input(path, in)) {
     std::cerr << "Error: cannot open input file: " << path << std::endl;

@@ -1,6 +1,5 @@
 #pragma once
 #include <cstdint>
-#include <iostream>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -28,13 +27,3 @@ bool read_first_record(std::istream &in, std::string &name, std::string &seq);
 // invalid one until a window is complete again.
 void print_depth(std::ostream &out, const std::string &name,
                  const std::string &seq, int k);
-
-// Status of a command whose listing went to standard output: 0, or 1 after
-// the error line when the listing could not be written.
-inline int finish_stdout() {
-  std::cout.flush();
-  if (std::cout)
-    return 0;
-  std::cerr << "ERROR: Could not write to standard output" << std::endl;
-  return 1;
-}

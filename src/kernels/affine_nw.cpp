@@ -7,6 +7,7 @@
 
 #include "commands.h"
 #include "common/constants.h"
+#include "common/std_out.h"
 #include "kernels/kernel_probe.h"
 #include "kernels/path.h"
 #include "kernels/path_print.h"
@@ -53,7 +54,7 @@ int affine_nw_run(const args_t &args) {
     std::cout << "Score = " << p << "\n";
     print_SW_path2(std::cout, path, in.ref, in.seq);
   }
-  std::cout << std::flush;
+  const int status = finish_stdout();
   std::cerr << "line_bit.size()" << in.read_bit.size() << "\n";
   std::cerr << "genome.size()" << in.ref_bit.size() << "\n";
   // The single-indel kernel adds match and mismatch in int; half the range
@@ -73,7 +74,7 @@ int affine_nw_run(const args_t &args) {
     std::cerr << "cigar:      " << cigar << "\n";
   }
   std::cerr << std::flush;
-  return 0;
+  return status;
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "commands.h"
 #include "common/constants.h"
+#include "common/std_out.h"
 #include "common/strings.h"
 #include "kernels/kernel_probe.h"
 #include "kernels/path.h"
@@ -121,8 +122,7 @@ int all_sw_run(const args_t &args) {
   local_section(in, args);
   if (in.seq.size() < in.ref.size())
     mismatch_section(in);
-  std::cout << std::flush;
-  return 0;
+  return finish_stdout();
 }
 
 } // namespace

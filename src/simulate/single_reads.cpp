@@ -7,6 +7,7 @@
 #include "common/bit_dna.h"
 #include "common/constants.h"
 #include "common/mt_random.h"
+#include "common/std_out.h"
 #include "common/strings.h"
 #include "simulate/fastq_record.h"
 #include "simulate/sim_checks.h"
@@ -147,6 +148,8 @@ int single_reads(args_t args) {
   const bool any = params.num_reads > 0;
   if (any && !check_read_len(params.read_len))
     return 3;
+  if (stdout_clash({params.genome_filename}))
+    return 1;
   std::ifstream genome_file;
   if (!open_genome_file(genome_file, params.genome_filename))
     return 3;

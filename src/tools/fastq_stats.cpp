@@ -6,6 +6,7 @@
 
 #include "commands.h"
 #include "common/constants.h"
+#include "common/std_out.h"
 #include "common/strings.h"
 #include "tools/tool_io.h"
 
@@ -35,7 +36,7 @@ int fastq_stats(args_t args) {
   fast reader;
   if (!open_whole_names(reader, args[0]))
     return 3;
-  if (stdout_is_input({args[0]}))
+  if (stdout_clash({args[0]}))
     return 1;
   // 64-bit counts: a file of more than 2^31 reads must not wrap.
   std::map<int, int64_t> counts;

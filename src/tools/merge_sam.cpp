@@ -3,6 +3,7 @@
 
 #include "commands.h"
 #include "common/constants.h"
+#include "common/std_out.h"
 #include "common/strings.h"
 #include "tools/text_input.h"
 #include "tools/tool_io.h"
@@ -43,7 +44,7 @@ int merge_sam(args_t args) {
       std::cerr << "Error cannot open: " << args[i] << std::endl;
       return 1;
     }
-  if (stdout_is_input({args[0], args[1]}))
+  if (stdout_clash({args[0], args[1]}))
     return 1;
   out_file_t out;
   out_use_stdout(out);

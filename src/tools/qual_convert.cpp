@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "common/constants.h"
 #include "common/quality.h"
+#include "common/std_out.h"
 #include "tools/fastq_rewrite.h"
 #include "tools/tool_io.h"
 
@@ -95,7 +96,7 @@ int qual_convert(args_t args) {
   fast reader;
   if (!open_whole_names(reader, args[2]))
     return 3;
-  if (stdout_is_input({args[2]}))
+  if (stdout_clash({args[2]}))
     return 3;
   out_file_t out;
   out_use_stdout(out);

@@ -3,6 +3,7 @@
 
 #include "commands.h"
 #include "common/constants.h"
+#include "common/std_out.h"
 #include "common/strings.h"
 #include "tools/text_input.h"
 #include "tools/tool_io.h"
@@ -21,7 +22,7 @@ int raw2fasta(args_t args) {
     std::cerr << "ERROR: Cannot open RAW file, " << args[0] << std::endl;
     return 1;
   }
-  if (stdout_is_input({args[0]}))
+  if (stdout_clash({args[0]}))
     return 1;
   out_file_t out;
   out_use_stdout(out);

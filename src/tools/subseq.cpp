@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "common/bit_dna.h"
 #include "common/constants.h"
+#include "common/std_out.h"
 #include "common/strings.h"
 #include "tools/text_input.h"
 #include "tools/tool_io.h"
@@ -54,7 +55,7 @@ int subseq(args_t args) {
               << std::endl;
     return 1;
   }
-  if (stdout_is_input({args[0]}))
+  if (stdout_clash({args[0]}))
     return 1;
   out_file_t out;
   out_use_stdout(out);

@@ -1,7 +1,6 @@
 #include "tools/tool_io.h"
 
 #include <iostream>
-#include <sys/stat.h>
 
 #include "common/path_utils.h"
 
@@ -139,21 +138,6 @@ bool output_is_input(const std::vector<std::string> &outputs,
     return false;
   std::cerr << "Error: output file is an input file: " << out << std::endl;
   return true;
-}
-
-bool stdout_is_input(const std::vector<std::string> &inputs) {
-  struct stat so;
-  if (fstat(fileno(stdout), &so) != 0 || !S_ISREG(so.st_mode))
-    return false;
-  for (const std::string &in : inputs) {
-    struct stat si;
-    if (stat(in.c_str(), &si) == 0 && same_file(so, si)) {
-      std::cerr << "Error: standard output is an input file: " << in
-                << std::endl;
-      return true;
-    }
-  }
-  return false;
 }
 
 bool open_whole_names(fast &reader, const std::string &path) {

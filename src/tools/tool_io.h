@@ -55,11 +55,6 @@ bool out_create_all(std::vector<out_file_t> &files,
 bool output_is_input(const std::vector<std::string> &outputs,
                      const std::vector<std::string> &inputs);
 
-// Standard output appended to an input file would be read back in without
-// end: true (with "Error: standard output is an input file: <path>") when
-// standard output is a regular file that is one of the inputs.
-bool stdout_is_input(const std::vector<std::string> &inputs);
-
 // Opens a read file keeping whole header lines as names; says so on
 // standard error when it cannot.
 bool open_whole_names(fast &reader, const std::string &path);

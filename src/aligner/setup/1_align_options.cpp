@@ -8,6 +8,7 @@
 #include "aligner/setup/params.h"
 #include "common/fast.h"
 #include "common/path_utils.h"
+#include "common/std_out.h"
 #include "common/strings.h"
 
 namespace {
@@ -289,6 +290,31 @@ int pairing_opts(const param_reader &r, tolve_params_t *p) {
   return 0;
 }
 
+// The hybrid files of prefix `prefix`: one, or two for pairs; none without
+// a prefix.
+std::vector<std::string> hybrid_names(const std::string &prefix, bool paired) {
+  if (prefix.empty())
+    return {};
+  if (paired)
+    return {prefix + "_1.fq", prefix + "_2.fq"};
+  return {prefix + ".fq"};
+}
+
+// The SAM text goes to standard output from the header on, so it may be
+// neither an input nor a hybrid file; asked before the hybrid files are
+// created.
+int stdout_opt(const param_reader &r, const tolve_params_t *p,
+               const std::vector<std::string> &inputs) {
+  switch (stdout_clash(inputs, hybrid_names(r.get_val("y"), p->paired))) {
+  case STDOUT_IS_INPUT:
+    return 1;
+  case STDOUT_IS_OUTPUT:
+    return 3;
+  default:
+    return 0;
+  }
+}
+
 // The hybrid files are created before anything is read, so none of them may
 // be the index or a read file.
 int hybrid_opt(const param_reader &r, tolve_params_t *p,
@@ -296,16 +322,12 @@ int hybrid_opt(const param_reader &r, tolve_params_t *p,
   std::string prefix = r.get_val("y");
   if (prefix.empty())
     return 0;
-  std::string names[2] = {prefix + ".fq", ""};
-  if (p->paired) {
-    names[0] = prefix + "_1.fq";
-    names[1] = prefix + "_2.fq";
-  }
-  const std::string over = output_over_input({names[0], names[1]}, inputs);
+  const std::vector<std::string> names = hybrid_names(prefix, p->paired);
+  const std::string over = output_over_input(names, inputs);
   if (!over.empty())
     return fail("ERROR: Hybrid file " + over +
                 " would overwrite an input file");
-  for (int i = 0; i < (p->paired ? 2 : 1); i++) {
+  for (size_t i = 0; i < names.size(); i++) {
     p->hybrid_out[i] = new std::ofstream(names[i].c_str());
     if (!p->hybrid_out[i]->is_open())
       return fail("[-y] Could not write hybrid file: " + names[i]);
@@ -491,8 +513,10 @@ int read_align_options(tolve_params_t *p, const std::string &index_name,
     return s;
   p->pen = new pen_tester(t.mm_prob, t.max_mm, t.gap_rate, t.max_gap, t.max_ext,
                           t.m_score, t.mm_pen, t.gap_pen, t.ext_pen);
+  const std::vector<std::string> inputs = {index_name, read_files[0],
+                                           read_files[1]};
   if ((s = read_length_opts(r, p)) || (s = pairing_opts(r, p)) ||
-      (s = hybrid_opt(r, p, {index_name, read_files[0], read_files[1]})) ||
+      (s = stdout_opt(r, p, inputs)) || (s = hybrid_opt(r, p, inputs)) ||
       (s = sw_opts(r, p)) || (s = seeding_opts(r, p)) ||
       (s = quality_opts(r, p)) || (s = read_group_opts(r, p)))
     return s;

@@ -225,4 +225,25 @@ expect_status 0 "all_sw negative band"
 CHECKS=$((CHECKS + 1))
 [ "$(grep -c '^Penalty = -1$' out)" -eq 3 ] || fail "negative band: $(head -c 300 out)"
 
+# Results that cannot be written (a full device, a closed standard output)
+# are not a success.
+for word in all_sw affine_nw; do
+  args="ACGTTTACGTACGT ACGTACGT 3 0 4 6 2 2"
+  [ "$word" = all_sw ] && args="$args 1 3 5 2"
+  for to in full closed; do
+    [ "$to" = full ] && { [ -w /dev/full ] || continue; }
+    if [ "$to" = full ]; then
+      "$BIN" $word $args >/dev/full 2>err.full
+    else
+      "$BIN" $word $args >&- 2>err.full
+    fi
+    STATUS=$?
+    tail -n +$((BANNER_LINES + 1)) err.full >err
+    expect_status 1 "$word to a $to standard output"
+    CHECKS=$((CHECKS + 1))
+    [ "$(grep -cxF "ERROR: Could not write to standard output" err)" -eq 1 ] ||
+      fail "$word to a $to standard output: $(cat err)"
+  done
+done
+
 finish
