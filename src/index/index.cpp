@@ -11,6 +11,7 @@
 
 #include "commands.h"
 #include "common/constants.h"
+#include "common/genome.h"
 #include "common/parallel.h"
 #include "common/strings.h"
 #include "index/gz_member.h"
@@ -158,7 +159,7 @@ int build_index(const index_args_t &a, int genome_fd, uint64_t genome_size,
   index_genome_t g;
   int status = read_index_genome(genome_fd, genome_size, g);
   if (status != 0)
-    return status;
+    return report_not_text(status, a.genome_path);
   if (uint64_t(g.length) > MAX_GENOME_LENGTH) {
     std::cerr << "ERROR: Genome longer than 32-bits\n";
     return 2;
@@ -199,6 +200,12 @@ int index(args_t args) {
   if (genome_fd < 0) {
     std::cerr << "Could not open genome file: " << a.genome_path << "\n";
     return 1;
+  }
+  // An output written in place would be truncated before the load refused
+  // such a genome.
+  if ((status = check_genome_head(genome_fd, a.genome_path)) != 0) {
+    close(genome_fd);
+    return status;
   }
   index_output_t out;
   if (!open_index_output(a.out_path, a.genome_path, out)) {

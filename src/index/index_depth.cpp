@@ -8,6 +8,7 @@
 
 #include "commands.h"
 #include "common/constants.h"
+#include "common/genome.h"
 #include "common/std_out.h"
 #include "common/strings.h"
 #include "index/kmer_keys.h"
@@ -44,10 +45,15 @@ bool open_input(const std::string &path, std::ifstream &in) {
 
 } // namespace
 
-bool read_first_record(std::istream &in, std::string &name, std::string &seq) {
+bool read_first_record(std::istream &in, std::string &name, std::string &seq,
+                       int &text) {
   std::string line;
   bool found = false;
+  bool first = true;
+  text = 0;
   while (std::getline(in, line)) {
+    if ((text = check_text_line(first, line.data(), line.size())) != 0)
+      return found;
     trim2(line);
     if (line.empty())
       continue;
@@ -110,7 +116,11 @@ int index_depth(args_t args) {
     return 3;
   }
   std::string name, seq;
-  if (read_first_record(in, name, seq))
+  int text = 0;
+  const bool found = read_first_record(in, name, seq, text);
+  if (text != 0)
+    return report_not_text(text, path);
+  if (found)
     std::cerr << "Found " << name << "\n";
   print_depth(std::cout, name, seq, k);
   int status = finish_stdout();

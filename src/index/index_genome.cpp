@@ -26,6 +26,7 @@ struct reading_t {
   uint64_t length = 0; // bases of the current chromosome
   uint64_t bases = 0;  // bases of the genome so far
   bool any = false;
+  bool first_line = true;
   explicit reading_t(index_genome_t &genome) : g(genome) {}
 };
 
@@ -77,8 +78,13 @@ bool finish_chrom(reading_t &r, bool warn_empty) {
   return true;
 }
 
-// One line without its newline; 0, or 2 for a duplicate name.
+// One line without its newline; 0, 2 for a duplicate name, or the status
+// of a line that is no text.
 int take_line(reading_t &r, const char *b, const char *e) {
+  // Later lines were searched for a NUL as they were read.
+  if (r.first_line)
+    if (int text = check_text_line(r.first_line, b, size_t(e - b)))
+      return text;
   while (b < e && is_space(*b))
     ++b;
   while (e > b && is_space(e[-1]))
@@ -117,13 +123,22 @@ int read_lines(int fd, reading_t &r) {
       return 1;
     }
     const bool end = got == 0;
+    // Searched as read, so that binary data without a newline is refused
+    // before the buffer grows to hold it as one line.
+    const char *fresh = buf.data() + have;
+    if (std::memchr(fresh, 0, size_t(got))) {
+      // Until the first newline nothing has left the buffer: its start is
+      // still the file's, where the gzip magic bytes would be.
+      const char *from = r.first_line ? buf.data() : fresh;
+      return check_text_line(r.first_line, from, size_t(fresh + got - from));
+    }
     have += size_t(got);
     const char *p = buf.data();
     const char *stop = p + have;
     while (const char *nl = static_cast<const char *>(
                std::memchr(p, '\n', size_t(stop - p)))) {
-      if (take_line(r, p, nl) != 0)
-        return 2;
+      if (int status = take_line(r, p, nl))
+        return status;
       p = nl + 1;
     }
     if (end)

@@ -8,6 +8,7 @@
 
 #include "common/bit_dna.h"
 #include "common/constants.h"
+#include "common/genome.h"
 #include "common/mt_random.h"
 #include "common/strings.h"
 #include "simulate/fastq_record.h"
@@ -213,6 +214,8 @@ int pair_reads(args_t args) {
   std::string name2 = params.output_prefix + "_2.fq";
   if (overwrites_genome(params.genome_filename, {name1, name2}))
     return 3;
+  if (int text = check_genome_head(params.genome_filename))
+    return text;
   std::ofstream out1, out2;
   if (!open_reads_file(out1, name1) || !open_reads_file(out2, name2))
     return 3;
@@ -220,7 +223,7 @@ int pair_reads(args_t args) {
   sim_genome_t genome;
   int status = load_sim_genome(genome_file, genome);
   if (status != 0)
-    return status;
+    return genome_load_failed(status, params.genome_filename, {name1, name2});
   if (any && !check_pair_genome(params, genome))
     return 3;
   if (!simulate_pair_reads(params, genome, gen, out1, out2)) {

@@ -197,6 +197,8 @@ int random_genome(args_t args) {
   const std::string map_name = output_prefix + ".fa.map";
   if (overwrites_genome(genome_filename, {fa_name, edits_name, map_name}))
     return 3;
+  if (int text = check_genome_head(genome_filename))
+    return text;
   std::ofstream fa(fa_name);
   if (!fa) {
     std::cerr << "ERROR: Cannot write genome file, " << fa_name << "\n";
@@ -220,7 +222,8 @@ int random_genome(args_t args) {
   const int status =
       read_genome(genome_file, genome_str, genome_start, genome_length);
   if (status != 0)
-    return status;
+    return genome_load_failed(status, genome_filename,
+                              {fa_name, edits_name, map_name});
   std::cerr << "Genome Length: " << genome_length << "\n";
   if (!sequences_fit(genome_str))
     return 1;

@@ -19,3 +19,10 @@ bool check_written(std::ostream &out, const std::string &what);
 // message, when one of `outputs` is.
 bool overwrites_genome(const std::string &genome,
                        const std::vector<std::string> &outputs);
+// The exit status of a genome load that failed with `status`. A genome that
+// is no text is named on standard error, and the regular files among
+// `created` (outputs opened before the load) are removed: such a genome
+// leaves no file behind, also when only the load could tell (a pipe, or a
+// NUL past the start that was checked before the outputs were opened).
+int genome_load_failed(int status, const std::string &genome,
+                       const std::vector<std::string> &created = {});

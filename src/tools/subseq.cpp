@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "common/bit_dna.h"
 #include "common/constants.h"
+#include "common/genome.h"
 #include "common/std_out.h"
 #include "common/strings.h"
 #include "tools/text_input.h"
@@ -59,14 +60,22 @@ int subseq(args_t args) {
     return 1;
   out_file_t out;
   out_use_stdout(out);
-  std::string line, seq;
-  std::getline(in, line);
-  out_put(out,
-          "Chromosone Name: " + (line.empty() ? line : line.substr(1)) + "\n");
-  while (std::getline(in, line)) {
+  // The whole file is read before the first line is written, so that a
+  // file that is no text is refused with nothing on standard output.
+  std::string name_line, line, seq;
+  bool first = true;
+  std::getline(in, name_line);
+  int text = check_text_line(first, name_line.data(), name_line.size());
+  while (text == 0 && std::getline(in, line)) {
+    text = check_text_line(first, line.data(), line.size());
     trim2(line);
     seq += line;
   }
+  if (text != 0)
+    return report_not_text(text, args[0]);
+  out_put(out, "Chromosone Name: " +
+                   (name_line.empty() ? name_line : name_line.substr(1)) +
+                   "\n");
   if (in.bad()) {
     std::cerr << "ERROR: Cannot read " << args[0] << std::endl;
     return 1;

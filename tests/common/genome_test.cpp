@@ -119,6 +119,36 @@ TEST(Genome, TextBeforeHeaderAndWindowsLineEnds) {
   EXPECT_EQ(r.len, 7);
 }
 
+TEST(Genome, NotTextStopsTheLoad) {
+  const std::string gz("\x1f\x8b\x08\x00\x00\x00\x00\x00\n>a\nAC\n", 15);
+  text_load r = load_text(gz);
+  EXPECT_EQ(r.status, GENOME_GZIP);
+  EXPECT_EQ(r.err, "");
+  // A NUL anywhere, also after sequences were read; the packed loader too.
+  const std::string nul(">a\nAC\n>b\nG\0T\n>c\nA\n", 18);
+  r = load_text(nul);
+  EXPECT_EQ(r.status, GENOME_NUL);
+  EXPECT_EQ(r.err, "Found a\nFound b\n");
+  std::istringstream in(nul);
+  bit_DNA_t genome;
+  MT_random gen;
+  start_map starts;
+  long len = 0;
+  EXPECT_EQ(read_genome_str_bit(in, genome, starts, len, gen), GENOME_NUL);
+  // The magic bytes mean gzip only at the start of the file.
+  r = load_text(">a\n\x1f\x8b\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.seqs["a"], "\x1f\x8b");
+
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(report_not_text(GENOME_GZIP, "g.gz"), 3);
+  EXPECT_EQ(report_not_text(GENOME_NUL, "g.bin"), 3);
+  EXPECT_EQ(report_not_text(2, "g.fa"), 2);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "ERROR: g.gz is gzip-compressed; decompress it first\n"
+            "ERROR: g.bin is not a text file (it holds a NUL byte)\n");
+}
+
 namespace {
 
 // Gives its text, then fails the next read as a disk error would.

@@ -92,11 +92,29 @@ TEST(IndexGenome, LinesAsTheLoadersSeeThem) {
   expect_same(">a\nACGT");                           // no final newline
   expect_same(">e1\n>a\nACGTTT\n>e2\n>b\nT\n>e3\n"); // empty chromosomes
   expect_same(">\nACGT\n>a\nAC\n");                  // a header without a name
-  expect_same(std::string(">z\nAC\0GT\n", 10) + ">y\nG\n");
-  expect_same(">a\nAC\n>b\nGT\n>a\nTT\n"); // duplicate name: status 2
-  expect_same("no header at all\n");       // status 3
+  expect_same(">a\nAC\n>b\nGT\n>a\nTT\n");           // duplicate name: status 2
+  expect_same("no header at all\n");                 // status 3
   expect_same("");
   expect_same(">a\nACGTNNNN\n>b\nACG\n", true); // not a regular file
+}
+
+// A file that is no text stops the read with the loaders' status. A NUL is
+// found as it is read, before a line without end fills the memory.
+TEST(IndexGenome, NotText) {
+  both_t r;
+  read_both(std::string(">z\nAC\0GT\n", 10) + ">y\nG\n", r);
+  EXPECT_EQ(r.status_new, GENOME_NUL);
+  EXPECT_EQ(r.status_text, GENOME_NUL);
+  both_t gz;
+  read_both(std::string("\x1f\x8b\x08\x00\n>a\nAC\n", 11), gz, true);
+  EXPECT_EQ(gz.status_new, GENOME_GZIP);
+  EXPECT_EQ(gz.status_text, GENOME_GZIP);
+  EXPECT_EQ(gz.err_new, "");
+  both_t late;
+  read_both(">a\nAC\n" + std::string(9 << 20, 'C') + std::string(1, '\0'),
+            late);
+  EXPECT_EQ(late.status_new, GENOME_NUL);
+  EXPECT_EQ(late.err_new, "Found a\n");
 }
 
 TEST(IndexGenome, RandomBasesAndLongLines) {

@@ -68,7 +68,9 @@ TEST(FirstRecord, TrimsJoinsAndStopsAtTheSecondHeader) {
   std::istringstream in("junk\n\n>chrA first record\r\n ACG \n\nNt\n"
                         ">chrB\nTTTT\n");
   std::string name, seq;
-  ASSERT_TRUE(read_first_record(in, name, seq));
+  int text = -1;
+  ASSERT_TRUE(read_first_record(in, name, seq, text));
+  EXPECT_EQ(text, 0);
   EXPECT_EQ(name, "chrA");
   EXPECT_EQ(seq, "ACGNt");
 }
@@ -76,10 +78,11 @@ TEST(FirstRecord, TrimsJoinsAndStopsAtTheSecondHeader) {
 TEST(FirstRecord, HeaderlessFileAndBareHeader) {
   std::istringstream none("ACGT\nACGT\n");
   std::string name, seq;
-  EXPECT_FALSE(read_first_record(none, name, seq));
+  int text = -1;
+  EXPECT_FALSE(read_first_record(none, name, seq, text));
   EXPECT_EQ(seq, "");
   std::istringstream bare(">\nAC\n");
-  ASSERT_TRUE(read_first_record(bare, name, seq));
+  ASSERT_TRUE(read_first_record(bare, name, seq, text));
   EXPECT_EQ(name, "");
   EXPECT_EQ(seq, "AC");
 }

@@ -136,6 +136,41 @@ run index empty.fa 10 none.tidx
 expect_status 3 "empty genome file"
 expect_err_line "Did not read any chromosomes! :("
 
+# A genome that is no FASTA text is refused, with no output left behind. An
+# index given as the genome (the words swapped) leaves the file named as the
+# output intact; so does a NUL read past the start, or through a FIFO.
+"$BIN" index g.fa 10 g.tidx 2>/dev/null
+cp g.fa keep.fa
+run index g.tidx 10 keep.fa
+expect_status 3 "index as the genome"
+expect_err_is "ERROR: g.tidx is gzip-compressed; decompress it first"
+expect_file_eq keep.fa g.fa
+run index "$DATA/lambda.fa.gz" 22 gz.tidx
+expect_status 3 "gzip genome"
+expect_err_is "ERROR: $DATA/lambda.fa.gz is gzip-compressed; decompress it first"
+printf '>a\nACGT\0ACGT\n' >nul.fa
+run index nul.fa 10 keep.fa
+expect_status 3 "NUL in the genome"
+expect_err_is "ERROR: nul.fa is not a text file (it holds a NUL byte)"
+{
+  printf '>a\n'
+  head -c 5000000 /dev/zero | tr '\0' C
+  printf '\0\n'
+} >late.fa
+run index late.fa 10 keep.fa
+expect_status 3 "NUL far into a line"
+expect_err_is "Reading genome..." "Found a" \
+  "ERROR: late.fa is not a text file (it holds a NUL byte)"
+(cat g.tidx >pipe.fa &)
+timeout 20 "$BIN" index pipe.fa 10 keep.fa >out 2>err.full
+STATUS=$?
+tail -n +$((BANNER_LINES + 1)) err.full >err
+expect_status 3 "gzip genome through a FIFO"
+expect_err_is "Reading genome..." "ERROR: pipe.fa is gzip-compressed; decompress it first"
+expect_file_eq keep.fa g.fa
+CHECKS=$((CHECKS + 1))
+[ -z "$(ls -a | grep -e gz.tidx -e '\.tmp')" ] || fail "refused genome left a file: $(ls -a)"
+
 # Header lines only: a complete index without a base, and no file left over.
 printf '>h1\n\n>h2\n' >headers.fa
 run index headers.fa 12 headers.tidx

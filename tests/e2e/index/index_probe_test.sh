@@ -125,6 +125,18 @@ run index_depth adir 3
 expect_status 3 "index_depth directory"
 expect_err_is "Error: cannot open input file: adir"
 
+# A file that is no text is refused, not listed as a sequence.
+gzip -c g.fa >g.fa.gz
+run index_depth g.fa.gz 3
+expect_status 3 "index_depth gzip file"
+expect_err_is "ERROR: g.fa.gz is gzip-compressed; decompress it first"
+expect_out_empty
+printf '>n\nTACTAC\0TAC\n' >nul.fa
+run index_depth nul.fa 3
+expect_status 3 "index_depth NUL"
+expect_err_is "ERROR: nul.fa is not a text file (it holds a NUL byte)"
+expect_out_empty
+
 # A listing that cannot be written is not a success.
 if [ -w /dev/full ]; then
   "$BIN" check_idx ACGTACGTACGT 10 >/dev/full 2>err.full

@@ -1,8 +1,42 @@
-# The genome-reading simulators on a genome whose reading fails: a read
-# error is not the end of the genome, so no read is made and the run ends
-# with one ERROR line and status 1.
+# The genome-reading simulators on a genome they cannot read as FASTA text.
 . "$(dirname "$0")/../lib.sh"
 
+# A gzip-compressed or binary genome is refused with one ERROR line and
+# status 3, and leaves no output file behind: neither when its start shows it
+# nor when only the load does (a NUL far into the file, or a FIFO).
+printf '>a\n%s\n' "$(head -c 400 /dev/zero | tr '\0' A)" >g.fa
+gzip -c g.fa >g.fa.gz
+printf '>a\nACGT\0ACGT\n' >nul.fa
+{
+  cat g.fa
+  head -c 100000 /dev/zero | tr '\0' C
+  printf '\0\n'
+} >late.fa
+mkfifo pipe.fa
+refused() { # WHAT GENOME MESSAGE
+  expect_status 3 "$1"
+  CHECKS=$((CHECKS + 1))
+  [ "$(tail -n 1 err)" = "ERROR: $2 $3" ] || fail "$1: $(cat err)"
+  expect_out_empty
+  CHECKS=$((CHECKS + 1))
+  [ -z "$(ls mut.* pp_* 2>/dev/null)" ] || fail "$1: output left: $(ls mut.* pp_*)"
+}
+GZ="is gzip-compressed; decompress it first"
+NUL="is not a text file (it holds a NUL byte)"
+for genome in g.fa.gz nul.fa late.fa pipe.fa; do
+  msg=$NUL
+  [ "$genome" = g.fa.gz ] && msg=$GZ
+  for cmd in "random_genome $genome 1 1 1 mut" "single_reads $genome 50 3 1 1" \
+    "gap_reads $genome 50 3 1 1 2" "pair_reads $genome 50 50 3 1 200 10 0 pp"; do
+    [ "$genome" = pipe.fa ] && (timeout 20 sh -c 'cat nul.fa >pipe.fa' &)
+    # shellcheck disable=SC2086
+    run $cmd
+    refused "$cmd" "$genome" "$msg"
+  done
+done
+
+# A read error is not the end of the genome, so no read is made and the run
+# ends with one ERROR line and status 1.
 have_read_error_file || finish
 LINE="ERROR: read error in the genome file; reading stopped early"
 run random_genome /proc/self/mem 0.1 0.01 1 mut

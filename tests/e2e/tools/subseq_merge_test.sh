@@ -71,6 +71,18 @@ expect_status 1 "subseq output appended to its input"
 expect_err_is "Error: standard output is an input file: long2.fa"
 expect_file_eq long.fa long2.fa
 
+# A FASTA file that is no text is refused before anything is written.
+gzip -c c.fa >c.fa.gz
+run subseq c.fa.gz 1 4
+expect_status 3 "gzip FASTA"
+expect_err_is "ERROR: c.fa.gz is gzip-compressed; decompress it first"
+expect_out_empty
+printf '>chr1\nACGT\nAC\0GT\n' >nul.fa
+run subseq nul.fa 1 4
+expect_status 3 "NUL in the FASTA"
+expect_err_is "ERROR: nul.fa is not a text file (it holds a NUL byte)"
+expect_out_empty
+
 printf '@HD\tVN:1.4\n@SQ\tSN:c\tLN:9\n\nr1\t0\tc\t1\t60\t4M\t*\t0\t0\tACGT\tIIII \r\n' >a.sam
 printf '@HD\tVN:1.4\r\n@PG\tID:x\n   \nr2\t4\t*\t0\t0\t*\t*\t0\t0\tAC\tII\t\nr3\t4\t*\t0\t0\t*\t*\t0\t0\tGG\tII' >b.sam
 run merge_sam a.sam b.sam
