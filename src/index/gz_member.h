@@ -18,8 +18,12 @@ const size_t MEMBER_TRAILER_BYTES = 8;
 // writer holds a few blocks per thread, so the smallest keeps the build of
 // a small genome within the memory it needed with one zlib stream.
 const size_t INDEX_BLOCK_BYTES = size_t(512) << 10;
-// A member claiming more than this is not one of ours.
-const size_t MAX_MEMBER_BLOCK = size_t(64) << 20;
+// Deflate adds a few bytes to each of its blocks of data it cannot shrink;
+// this leaves room for far more than it adds to one of our blocks. A member
+// claiming more bytes than this, or more than one block of data, is not one
+// of ours.
+const size_t MAX_MEMBER_BYTES = MEMBER_HEADER_BYTES + INDEX_BLOCK_BYTES +
+                                INDEX_BLOCK_BYTES / 64 + MEMBER_TRAILER_BYTES;
 
 // Fixed part of our member header: everything before the member size.
 const uint8_t MEMBER_HEADER_START[16] = {0x1f, 0x8b, 8, 4, 0,   0,   0, 0,

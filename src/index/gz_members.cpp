@@ -17,7 +17,10 @@ struct member_t {
 };
 
 // Header and trailer of the member at src.next_member (lock held); false
-// when no member of ours starts there.
+// when no member of ours starts there. The buffers are sized by these
+// fields, so one that claims more than our writer puts in a member makes
+// the member one of another writer's: the stream reader inflates it in
+// pieces of a fixed size, and its gzip check refuses a false length.
 bool locate_member(const gz_source_t &src, member_t &m) {
   m.at = src.next_member;
   uint8_t h[MEMBER_HEADER_BYTES];
@@ -25,14 +28,14 @@ bool locate_member(const gz_source_t &src, member_t &m) {
       read_file_at(src, h, sizeof h, m.at) != long(sizeof h))
     return false;
   m.size = member_size_of(h);
-  if (m.size == 0 || m.size > src.file_size - m.at)
+  if (m.size == 0 || m.size > MAX_MEMBER_BYTES || m.size > src.file_size - m.at)
     return false;
   uint8_t t[4];
   if (read_file_at(src, t, sizeof t, m.at + m.size - sizeof t) !=
       long(sizeof t))
     return false;
   m.block_len = get_u32_le(t);
-  return m.block_len <= MAX_MEMBER_BLOCK;
+  return m.block_len <= INDEX_BLOCK_BYTES;
 }
 
 // The member's deflate data must end exactly where its size says, and give

@@ -2,8 +2,11 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,17 +70,105 @@ bool is_link(const std::string &path) {
   return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
+// An interrupted build removes its temporary file, which is as large as the
+// index, and then ends as the signal would have ended it.
+const int CLEANUP_SIGNALS[] = {SIGHUP, SIGINT, SIGTERM};
+const size_t CLEANUP_SIGNAL_COUNT =
+    sizeof CLEANUP_SIGNALS / sizeof CLEANUP_SIGNALS[0];
+
+// The handler may not allocate: it finds the name here, copied before the
+// file is made, and removes the file only once it is ours.
+char temp_name[PATH_MAX];
+volatile sig_atomic_t temp_made = 0;
+struct sigaction previous_actions[CLEANUP_SIGNAL_COUNT];
+
+// Runs on whichever thread the signal reaches. The signal stays blocked in
+// this thread until the handler returns, so the raised one then ends the
+// process with the default action.
+void remove_temp_on_signal(int sig) {
+  if (temp_made)
+    unlink(temp_name);
+  signal(sig, SIG_DFL);
+  raise(sig);
+}
+
+// Keeps the signals off this thread while the temporary file and what the
+// handler knows of it change together; `before` receives the mask to put
+// back.
+void hold_signals(sigset_t &before) {
+  sigset_t held;
+  sigemptyset(&held);
+  for (int sig : CLEANUP_SIGNALS)
+    sigaddset(&held, sig);
+  pthread_sigmask(SIG_BLOCK, &held, &before);
+}
+
+void release_signals(const sigset_t &before) {
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+}
+
+void install_cleanup() {
+  struct sigaction act;
+  std::memset(&act, 0, sizeof act);
+  act.sa_handler = remove_temp_on_signal;
+  sigemptyset(&act.sa_mask);
+  for (int sig : CLEANUP_SIGNALS)
+    sigaddset(&act.sa_mask, sig);
+  for (size_t i = 0; i < CLEANUP_SIGNAL_COUNT; ++i) {
+    sigaction(CLEANUP_SIGNALS[i], nullptr, &previous_actions[i]);
+    // A signal ignored when we started (as under nohup) stays ignored.
+    if (previous_actions[i].sa_handler != SIG_IGN)
+      sigaction(CLEANUP_SIGNALS[i], &act, nullptr);
+  }
+}
+
+// With the signals held.
+void remove_cleanup() {
+  temp_made = 0;
+  for (size_t i = 0; i < CLEANUP_SIGNAL_COUNT; ++i)
+    sigaction(CLEANUP_SIGNALS[i], &previous_actions[i], nullptr);
+}
+
+// Makes the temporary file with the cleanup in place, which stays while the
+// file exists.
 int create_temp(const std::string &target, std::string &temp) {
   const std::string stem = dir_of(target) + "/." + base_of(target) + "." +
                            std::to_string(getpid()) + ".tmp";
+  sigset_t before;
+  hold_signals(before);
+  install_cleanup();
+  int fd = -1;
   for (int attempt = 0; attempt < 100; ++attempt) {
     temp = attempt == 0 ? stem : stem + std::to_string(attempt);
-    const int fd =
-        open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (temp.size() >= sizeof temp_name) {
+      errno = ENAMETOOLONG;
+      break;
+    }
+    std::memcpy(temp_name, temp.c_str(), temp.size() + 1);
+    fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST)
-      return fd;
+      break;
   }
-  return -1;
+  if (fd >= 0)
+    temp_made = 1;
+  else
+    remove_cleanup();
+  release_signals(before);
+  return fd;
+}
+
+// Renames the temporary file over the target (`keep`) or removes it, and
+// ends the cleanup; a signal that comes meanwhile acts once it is done.
+bool finish_temp(index_output_t &out, bool keep) {
+  sigset_t before;
+  hold_signals(before);
+  const bool moved = keep && rename(out.temp.c_str(), out.target.c_str()) == 0;
+  if (!moved)
+    unlink(out.temp.c_str());
+  remove_cleanup();
+  release_signals(before);
+  out.temp.clear();
+  return moved;
 }
 
 bool open_direct(index_output_t &out) {
@@ -133,14 +224,7 @@ bool commit_index_output(index_output_t &out) {
     discard_index_output(out);
     return false;
   }
-  if (out.temp.empty())
-    return true;
-  if (rename(out.temp.c_str(), out.target.c_str()) != 0) {
-    discard_index_output(out);
-    return false;
-  }
-  out.temp.clear();
-  return true;
+  return out.temp.empty() || finish_temp(out, true);
 }
 
 void discard_index_output(index_output_t &out) {
@@ -148,6 +232,5 @@ void discard_index_output(index_output_t &out) {
     close(out.fd);
   out.fd = -1;
   if (!out.temp.empty())
-    unlink(out.temp.c_str());
-  out.temp.clear();
+    finish_temp(out, false);
 }

@@ -3,9 +3,11 @@
 
 // The index is written under a temporary name beside the output and renamed
 // over it only once complete, so a failed or interrupted build never leaves a
-// partial index under the output name. Outputs that are not regular files
-// (such as /dev/null), and existing files in a directory that does not allow
-// new entries, are written directly.
+// partial index under the output name. Until then SIGHUP, SIGINT and SIGTERM
+// remove the temporary file before ending the process as they would have
+// (a signal ignored at the start stays ignored). Outputs that are not regular
+// files (such as /dev/null), and existing files in a directory that does not
+// allow new entries, are written directly.
 struct index_output_t {
   std::string path;   // as given on the command line
   std::string target; // file that receives the index

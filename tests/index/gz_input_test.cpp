@@ -12,9 +12,10 @@
 
 #include <gtest/gtest.h>
 
-#include "index/gz_input.h"
 #include "common/mt_random.h"
+#include "index/gz_input.h"
 #include "index/gz_member.h"
+#include "index/gz_source.h"
 #include "index/gz_writer.h"
 
 namespace {
@@ -195,6 +196,39 @@ TEST_F(GzInput, MemberSizeThatLies) {
     uint8_t *second = reinterpret_cast<uint8_t *>(&bad[size]);
     put_u32_le(second + 16, uint32_t(member_size_of(second) + delta));
     expect_reads(bad, data);
+  }
+}
+
+// However large a member says it or its data is, no buffer grows past what
+// one member of ours can hold.
+TEST_F(GzInput, SizeFieldsThatLieSizeNoBuffer) {
+  const std::string data = sample_data(3 << 20);
+  const std::string good = members(data, INDEX_BLOCK_BYTES);
+  std::string long_blocks = good, long_member = good;
+  for (size_t at = 0; at < good.size();) {
+    const uint32_t size =
+        member_size_of(reinterpret_cast<const uint8_t *>(&good[at]));
+    ASSERT_GT(size, 0u);
+    at += size;
+    put_u32_le(reinterpret_cast<uint8_t *>(&long_blocks[at - 4]), 64 << 20);
+  }
+  put_u32_le(reinterpret_cast<uint8_t *>(&long_member[16]),
+             uint32_t(good.size()));
+  for (const std::string *file : {&long_blocks, &long_member}) {
+    write_file(path, *file);
+    gz_input_t in;
+    ASSERT_TRUE(gz_input_open(in, path.c_str(), 4));
+    std::string got(data.size(), ' ');
+    // The claimed lengths fail the gzip check; the data of the member that
+    // claims the whole file is sound.
+    const bool read = gz_input_read(in, &got[0], got.size());
+    EXPECT_EQ(read && got == data, file == &long_member);
+    stop_producers(*in.src);
+    for (const piece_t &p : in.src->ring) {
+      EXPECT_LE(p.out.capacity(), MAX_MEMBER_BYTES);
+      EXPECT_LE(p.packed.capacity(), MAX_MEMBER_BYTES);
+    }
+    gz_input_close(in);
   }
 }
 

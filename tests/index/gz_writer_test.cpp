@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <libdeflate.h>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -141,6 +142,18 @@ TEST(GzWriter, MembersCarryTheirSizeAndOneBlockEach) {
   fclose(f);
   EXPECT_EQ(gunzip(path), data);
   unlink(path.c_str());
+}
+
+// The reader takes a member larger than MAX_MEMBER_BYTES for another
+// writer's: whatever deflate makes of one block must fit.
+TEST(GzWriter, AnyBlockFitsTheLargestMemberOfOurs) {
+  libdeflate_compressor *c = libdeflate_alloc_compressor(1);
+  ASSERT_NE(c, nullptr);
+  EXPECT_LE(MEMBER_HEADER_BYTES +
+                libdeflate_deflate_compress_bound(c, INDEX_BLOCK_BYTES) +
+                MEMBER_TRAILER_BYTES,
+            MAX_MEMBER_BYTES);
+  libdeflate_free_compressor(c);
 }
 
 TEST(GzWriter, SameBytesForAnyThreadCount) {

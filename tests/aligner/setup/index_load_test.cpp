@@ -10,11 +10,12 @@
 #include "../test_index.h"
 #include "aligner/setup/2_pen_tester.h"
 #include "aligner/setup/3_index_load.h"
-#include "index/gz_input.h"
 #include "aligner/setup/index_types.h"
 #include "aligner/setup/mini_hash.h"
 #include "aligner/setup/params.h"
 #include "common/bit_dna.h"
+#include "index/gz_input.h"
+#include "index/gz_member.h"
 #include "index/gz_writer.h"
 
 namespace {
@@ -176,7 +177,7 @@ TEST(IndexLoad, GroupsAcrossPiecesInEveryFileForm) {
   forms[1].block = 4093;    // members on one thread and on four
   forms[2].block = 4093;
   forms[2].threads = 4;
-  forms[3].block = 1 << 20;
+  forms[3].block = INDEX_BLOCK_BYTES; // as the index command writes
   forms[3].threads = 2;
   for (const file_form_t &form : forms) {
     loaded got;

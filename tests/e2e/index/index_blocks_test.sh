@@ -102,6 +102,20 @@ bad "member size that lies, data damaged" 1
 head -c $(($(stat -c %s re.tidx) - 20)) re.tidx >bad.tidx
 bad "gzip stream cut short" 2
 
+# Every member's trailer says it holds 64 MiB: refused as a damaged index
+# within about the memory the sound one takes to load.
+run_peak align ref.tidx -1 reads.fq -p 8
+expect_status 0 "eight threads"
+sound_kb=$PEAK_KB
+cp ref.tidx bad.tidx
+for ((i = 1; i < ${#starts[@]}; i++)); do
+  put_u32 bad.tidx $((starts[i] - 4)) $((64 << 20))
+done
+run_peak align bad.tidx -1 reads.fq -p 8
+expect_status 1 "member lengths that lie"
+expect_err_line "Hash file is of the wrong format"
+expect_peak_below $((2 * ${sound_kb:-0})) "member lengths that lie"
+
 # A huge entry count makes the loader reserve a position table larger than
 # the memory allowed: an error line, not an abort. The sanitizer runtime
 # cannot start under an address-space limit.
