@@ -56,8 +56,8 @@ for range in "12 14" "0 3" "-2 3"; do
     fail "start outside message: $(cat err)"
 done
 
-# Standard output appended to the FASTA file: a long name line would reach
-# the file before the sequence is read, and come back as sequence.
+# Standard output appended to the FASTA file is refused before anything is
+# written, however long the name line is.
 {
   printf '>'
   head -c 70000 /dev/zero | tr '\0' n
