@@ -272,6 +272,21 @@ case_ err_sample_too_many sample_reads 10 x "$IN/one.fq"
 case_ err_trim_missing fastq_trim 30 20 "$IN/none.fq"
 PREP='mkdir out.fq' case_ err_unwritable fastq_filter 20 50 out "$IN/reads.fq"
 
+# ---- inputs that earlier builds mishandled -------------------------------------
+# A genome that is no text: gzip-compressed, or an index in its place.
+case_ gz_genome_index index "$root/data/lambda.fa.gz" 14 gz.tidx
+case_ gz_genome_random random_genome "$root/data/lambda.fa.gz" 0.1 0.01 1 gzmut
+case_ gz_genome_reads single_reads "$root/data/lambda.fa.gz" 100 20 1 1
+case_ index_as_genome pair_reads "$IN/lambda.tidx" 100 100 20 1 300 30 0 ip
+case_ index_as_genome_subseq subseq "$IN/lambda.tidx" 1 50
+# A FASTQ file whose last record is cut short.
+head -c -30 "$IN/reads.fq" >"$IN/cut.fq"
+case_ align_cut_fastq align "$IDX" -1 "$IN/cut.fq" -p 1
+# Option words holding a tab or line break, copied into @PG CL:.
+cp "$IN/one.fq" "$IN/r	x.fq"
+case_ align_pg_tab align "$IDX" -1 "$IN/r	x.fq" --rg a --rg 'b
+c'
+
 echo "$SAME same, $DIFFS different"
 if [ "$DIFFS" -gt 0 ]; then
   echo "different: ${DIFF_NAMES[*]}"
