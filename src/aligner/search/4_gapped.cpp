@@ -66,6 +66,8 @@ void set_up_phase(const tolve_params_t *p, int r, const mate_input_t &in,
   s.seen[1].clear();
   pen.reset_min_diff_found_gap(r);
   s.queue.clear();
+  s.seen_before_genome[0].clear();
+  s.seen_before_genome[1].clear();
   s.nw.setup_penalties(pen.m_score, pen.mm_pen, pen.gap_pen + pen.ext_pen,
                        pen.ext_pen, p->M_SW, p->S_SW, p->D_SW, p->E_SW);
   // Band 0: every placement of the read inside the window is computed
@@ -84,6 +86,20 @@ void run_queue(const tolve_params_t *p, int r, pen_tester &pen,
                align_store_t &store, mate_search_t &s, bool &found) {
   align_priority(r, s.queue, s.nw, store, found, s.best_edit, pen,
                  *p->genome_str, s.seen, p, s.scratch);
+}
+
+// Whether candidate start loc of strand st is new to this phase; it is
+// recorded. Insertions near the genome's first base give a read that starts
+// there a start at or below 0: the read still overlaps the genome and is
+// screened from base 1. Such starts are kept apart from genome positions.
+bool first_visit(mate_search_t &s, int st, int64_t loc) {
+  if (loc >= 1)
+    return s.seen[st].insert(uint32_t(loc));
+  std::vector<int64_t> &before = s.seen_before_genome[st];
+  if (std::find(before.begin(), before.end(), loc) != before.end())
+    return false;
+  before.push_back(loc);
+  return true;
 }
 
 // Passed over for good in this phase: never looked up while seeding, used
@@ -186,20 +202,22 @@ void gapped_align(const tolve_params_t *p, int r, int st, const kmer_idx_t4 &k,
   const int o = k.start_loc;
   for (; entry != end; ++entry) {
     const int64_t loc = int64_t(entry->b) + 1 - o;
-    if (loc <= 0 || !s.seen[st].insert(uint32_t(loc)))
+    if (!first_visit(s, st, loc))
       continue;
     // The window keeps to the sequence that holds the k-mer's hit.
     seq_range_t seq;
     if (!sequence_of(p, entry->b, seq))
       continue;
-    const int64_t extra = loc - win.extra <= 0 ? loc - 1 : win.extra;
-    load_window(s.vsw, *p->genome_str, loc - extra, seq);
+    // The extra reach before the start, as far as the genome has bases.
+    const int64_t first = std::max(loc - win.extra, int64_t(1));
+    load_window(s.vsw, *p->genome_str, first, seq);
     const int score = s.vsw.vect_nw_diff_gap(
         s.vsw.db, s.vsw.dblen, query, s.vsw.qrlen, pen.get_pen_one_more_gap(r));
     ++s.num_sw;
     if (score < 0 || score > pen.get_pen_one_more_gap(r))
       continue;
-    s.queue.push(score_loc_t{score, uint32_t(loc), uint32_t(extra), st});
+    const int64_t extra = std::max(loc - first, int64_t(0));
+    s.queue.push(score_loc_t{score, loc, uint32_t(extra), st});
     const int m = mm_cost > 0 ? score / mm_cost : 0;
     if (m < s.best_edit.num_mm) {
       s.best_edit = mm_gap_t();

@@ -12,8 +12,7 @@ namespace {
 // First window base: the extra reach and the fixed pad before the
 // candidate start, but never before the genome's first base.
 uint32_t window_start(const score_loc_t &e) {
-  const int64_t w =
-      int64_t(e.loc) - int64_t(e.extra_minus) - int64_t(WINDOW_PAD);
+  const int64_t w = e.loc - int64_t(e.extra_minus) - int64_t(WINDOW_PAD);
   return w >= 1 ? uint32_t(w) : 1u;
 }
 
@@ -22,9 +21,10 @@ uint32_t window_start(const score_loc_t &e) {
 // insertions with the read kept behind the window's diagonal. A window cut
 // short at the genome's start lacks some of them: the read may run ahead of
 // the diagonal by that many instead, so that an insertion there still fits.
+// A start before the genome also lacks the bases from it up to base 1.
 int window_band(const sw_nw &a, const score_loc_t &e, uint32_t w) {
   const int64_t lead = (int64_t(a.ref_len) - a.read_len) / 2;
-  const int64_t missing = lead - (int64_t(e.loc) - int64_t(w));
+  const int64_t missing = lead - (e.loc - int64_t(w));
   return missing > 0 ? int(missing) : 0;
 }
 

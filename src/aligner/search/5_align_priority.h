@@ -16,8 +16,10 @@ struct sw_nw;
 // A genome window queued for exact alignment, with the penalty the vector
 // screen estimated for it.
 struct score_loc_t {
-  int score = 0;            // estimated penalty (lower is better)
-  uint32_t loc = 0;         // candidate start of the read, 1-based
+  int score = 0; // estimated penalty (lower is better)
+  // Candidate start of the read, 1-based; at or below 0 when the read
+  // begins before the genome's first base (insertions near it).
+  int64_t loc = 0;
   uint32_t extra_minus = 0; // bases before loc (besides WINDOW_PAD) to align
   int strand = 0;           // read orientation of the sw_nw to align
 };

@@ -70,6 +70,9 @@ struct mate_search_t {
   kmer_walk_t walk[2];
   seen_t seen[2];
   std::vector<cand_loc_t> cands[2];
+  // Gapped phase: the candidate starts at or below 0 already screened, per
+  // strand (reads that begin before the genome; seen_t holds positions).
+  std::vector<int64_t> seen_before_genome[2];
   int nk = 1;             // whole k-mer spans that fit in the read
   int cycles_left = 0;    // seeding cycles still allowed once found is set
   std::string full_cigar; // the read length and "M"

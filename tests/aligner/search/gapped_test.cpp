@@ -141,6 +141,27 @@ TEST_F(GappedPhase, InsertionsAtGenomeStart) {
   EXPECT_EQ(best().cigar, "52M4I54M4I36M");
 }
 
+// A read from base 3 with 8 bases inserted after its 10th: no k-mer fits
+// before the insertion, and each one after it implies a start before the
+// genome (-5, and -8 past the second insertion). Each of those starts is
+// screened once, from base 1.
+TEST_F(GappedPhase, InsertionsBeforeEveryKmerAtGenomeStart) {
+  idx.build({{"chr1", g}}, 12, 0);
+  const std::string fwd = g.substr(2, 10) + "TTTTGGGG" + g.substr(12, 40) +
+                          "CCA" + g.substr(52, 39);
+  for (const std::string &seq : {fwd, compleseq(fwd)}) {
+    test_read_t read(seq, idx);
+    run.s.num_sw = 0;
+    run.run(idx, read);
+    ASSERT_TRUE(run.found);
+    ASSERT_EQ(run.store.get_main_size(), 1);
+    EXPECT_EQ(best().direction, seq == fwd);
+    EXPECT_EQ(best().loc, 3u);
+    EXPECT_EQ(best().cigar, "10M8I40M3I39M");
+    EXPECT_EQ(run.s.num_sw, 2);
+  }
+}
+
 // A read made of the end of one sequence and the start of the next, with
 // a deletion: no alignment may run across the sequence end.
 // The read runs from chr1's end into chr2 with one deletion; a copy inside

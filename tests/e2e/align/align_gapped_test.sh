@@ -48,6 +48,29 @@ CHECKS=$((CHECKS + 1))
 zcat "$DATA/lambda.fa.gz" | sed '1s/ .*//' >lambda.fa
 run index lambda.fa 14 lambda.tidx
 expect_status 0 "lambda index"
+
+# Two insertions, 8 bases after the read's 12th and 3 after its 52nd: a read
+# from base 3 begins before the genome as its k-mers see it (every one of
+# them implies a start of -5 or -8), yet aligns at 3 as the read from 5003
+# does at 5003, on both strands.
+lam=$(grep -v '^>' lambda.fa | tr -d '\n')
+qual=$(printf 'I%.0s' $(seq 100))
+two_ins() { echo "${lam:$1-1:12}TTTTGGGG${lam:$1+11:40}CCA${lam:$1+51:37}"; }
+revcomp() {
+  echo "$1" | awk '{ for (i = length($0); i > 0; i--) printf "%s", substr($0, i, 1); print "" }' |
+    tr ACGT TGCA
+}
+for pos in 3 5003; do
+  r=$(two_ins $pos)
+  printf '@f%s\n%s\n+\n%s\n@r%s\n%s\n+\n%s\n' $pos "$r" "$qual" \
+    $pos "$(revcomp "$r")" "$qual"
+done >start.fq
+run align lambda.tidx -1 start.fq -p 1
+expect_status 0 "insertions at the genome start"
+grep -v '^@' out | cut -f1,2,4,6 >got.txt
+printf '%s\t%s\t%s\t12M8I40M3I37M\n' f3 0 3 r3 16 3 f5003 0 5003 r5003 16 5003 >want.txt
+expect_file_eq want.txt got.txt
+
 for gap in 6 -4; do
   run gap_reads lambda.fa 100 1000 1 1 "$gap"
   expect_status 0 "gap_reads $gap"
