@@ -286,6 +286,19 @@ case_ align_cut_fastq align "$IDX" -1 "$IN/cut.fq" -p 1
 cp "$IN/one.fq" "$IN/r	x.fq"
 case_ align_pg_tab align "$IDX" -1 "$IN/r	x.fq" --rg a --rg 'b
 c'
+# Reads with two insertions that start within the inserted length of the
+# first base of the genome, and the same reads further in.
+awk '/^>/ { n++; next } n == 1 { s = s $0 }
+  END {
+    for (p = 1; p <= 12; p++)
+      for (q = p; q <= p + 5000; q += 5000) {
+        r = substr(s, q, 12) "TTTTGGGG" substr(s, q + 12, 40) "CCA" substr(s, q + 52, 37)
+        qual = r
+        gsub(/./, "I", qual)
+        printf "@at%d\n%s\n+\n%s\n", q, r, qual
+      }
+  }' "$IN/multi.fa" >"$IN/start_ins.fq"
+case_ align_start_insertions align "$IDX" -1 "$IN/start_ins.fq" -p 1
 
 echo "$SAME same, $DIFFS different"
 if [ "$DIFFS" -gt 0 ]; then
