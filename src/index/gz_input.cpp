@@ -7,9 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "index/gz_source.h"
 #include "common/parallel.h"
 #include "index/gz_member.h"
+#include "index/gz_source.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <new>
 #include <system_error>
 
-#include "index/gz_source.h"
 #include "index/gz_member.h"
+#include "index/gz_source.h"
 
 namespace {
 

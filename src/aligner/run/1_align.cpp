@@ -10,13 +10,13 @@
 #include "aligner/setup/3_index_load.h"
 #include "aligner/setup/4_sam_header.h"
 #include "aligner/setup/chrom_span.h"
-#include "index/gz_input.h"
 #include "aligner/setup/params.h"
 #include "aligner/setup/ref_table.h"
 #include "commands.h"
 #include "common/bit_dna.h"
 #include "common/fast.h"
 #include "common/timer.h"
+#include "index/gz_input.h"
 
 namespace {
 

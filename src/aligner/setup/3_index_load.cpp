@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "aligner/setup/2_pen_tester.h"
-#include "index/gz_input.h"
 #include "aligner/setup/index_types.h"
 #include "aligner/setup/mini_hash.h"
 #include "aligner/setup/params.h"
 #include "common/bit_dna.h"
+#include "index/gz_input.h"
 #include "index/index_format.h"
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
