@@ -17,16 +17,9 @@
 #include "index/gz_member.h"
 #include "index/gz_source.h"
 #include "index/gz_writer.h"
+#include "temp_file.h"
 
 namespace {
-
-std::string temp_path() {
-  char tmpl[] = "/tmp/venkari_gzin_XXXXXX";
-  const int fd = mkstemp(tmpl);
-  if (fd >= 0)
-    close(fd);
-  return tmpl;
-}
 
 void write_file(const std::string &path, const std::string &bytes) {
   FILE *f = fopen(path.c_str(), "wb");
@@ -55,7 +48,7 @@ std::string sample_data(size_t n) {
 
 // Our members, `block` bytes each.
 std::string members(const std::string &data, size_t block) {
-  const std::string path = temp_path();
+  const std::string path = temp_path("venkari_gzin");
   const int fd = open(path.c_str(), O_WRONLY | O_TRUNC);
   gz_writer_t w;
   gz_writer_init(w, fd, block, 2);
@@ -69,7 +62,7 @@ std::string members(const std::string &data, size_t block) {
 
 // One gzip stream from zlib, as the index was written before.
 std::string zlib_stream(const std::string &data) {
-  const std::string path = temp_path();
+  const std::string path = temp_path("venkari_gzin");
   gzFile f = gzopen(path.c_str(), "wb");
   gzwrite(f, data.data(), unsigned(data.size()));
   gzclose(f);
@@ -150,7 +143,7 @@ protected:
       EXPECT_FALSE(r.at_end && r.bytes == data) << what;
     }
   }
-  std::string path = temp_path();
+  std::string path = temp_path("venkari_gzin");
 };
 
 TEST_F(GzInput, OurMembersOnAnyThreadCount) {

@@ -16,16 +16,9 @@
 #include "common/mt_random.h"
 #include "index/gz_member.h"
 #include "index/gz_writer.h"
+#include "temp_file.h"
 
 namespace {
-
-std::string temp_path() {
-  char tmpl[] = "/tmp/venkari_gzw_XXXXXX";
-  const int fd = mkstemp(tmpl);
-  if (fd >= 0)
-    close(fd);
-  return tmpl;
-}
 
 std::string gunzip(const std::string &path) {
   std::string out;
@@ -44,7 +37,7 @@ int open_out(const std::string &path) {
 }
 
 TEST(GzWriter, SmallBufferKeepsByteOrder) {
-  const std::string path = temp_path();
+  const std::string path = temp_path("venkari_gzw");
   const int fd = open_out(path);
   ASSERT_GE(fd, 0);
   gz_writer_t w;
@@ -72,7 +65,7 @@ TEST(GzWriter, GenomeRecordMatchesPackedSerialisation) {
   std::unique_ptr<uint8_t[]> table(gen_mm_table());
   bit_DNA_t dna("ACGTNNacgtGGCATTA", gen, table.get());
 
-  const std::string a = temp_path(), b = temp_path();
+  const std::string a = temp_path("venkari_gzw"), b = temp_path("venkari_gzw");
   gzFile fa = gzopen(a.c_str(), "wb");
   ASSERT_TRUE(dna.write_serialised(fa));
   gzclose(fa);
@@ -104,7 +97,7 @@ std::string read_all(const std::string &path) {
 // Writes `data` in blocks of `block` bytes with `threads` threads; returns
 // the file's bytes.
 std::string write_blocks(const std::string &data, size_t block, int threads) {
-  const std::string path = temp_path();
+  const std::string path = temp_path("venkari_gzw");
   const int fd = open_out(path);
   gz_writer_t w;
   gz_writer_init(w, fd, block, threads);
@@ -136,7 +129,7 @@ TEST(GzWriter, MembersCarryTheirSizeAndOneBlockEach) {
   EXPECT_EQ(lengths, (std::vector<uint32_t>{1024, 1024, 1024, 1024, 1024, 1024,
                                             1024, 1024, 1024, 784}));
   // Every gzip reader sees one stream.
-  const std::string path = temp_path();
+  const std::string path = temp_path("venkari_gzw");
   FILE *f = fopen(path.c_str(), "wb");
   fwrite(file.data(), 1, file.size(), f);
   fclose(f);
