@@ -65,9 +65,10 @@ stdout_onto() {
   expect_err_is "Error: standard output is an $kind file: $path"
   expect_file_eq before "$file"
 }
-stdout_onto 1 input r.fq r.fq align g.tidx -1 r.fq
-stdout_onto 1 input r.fq hard.fq align g.tidx -1 hard.fq
-stdout_onto 1 input g.tidx g.tidx align g.tidx -1 r.fq
+# align ends every check made before the run with 3.
+stdout_onto 3 input r.fq r.fq align g.tidx -1 r.fq
+stdout_onto 3 input r.fq hard.fq align g.tidx -1 hard.fq
+stdout_onto 3 input g.tidx g.tidx align g.tidx -1 r.fq
 stdout_onto 3 output h.fq h.fq align g.tidx -1 r.fq -y h
 stdout_onto 1 input g.fa ./g.fa single_reads ./g.fa 50 10 1 0
 stdout_onto 1 input g.fa g.fa gap_reads g.fa 50 10 1 1 2
@@ -98,6 +99,8 @@ for cmd in "align g.tidx -1 r.fq -y h" "check_edits $S/truth.edits v.vcf 0 5 2 1
   tail -n +$((BANNER_LINES + 1)) err.full >err
   expect_status 1 "$cmd >&-"
   expect_err_line "ERROR: Could not write to standard output"
+  CHECKS=$((CHECKS + 1))
+  [ "$(grep -c "^ERROR" err)" = 1 ] || fail "$cmd >&-: not one error line: $(cat err)"
 done
 CHECKS=$((CHECKS + 1))
 ! grep -q "^@HD" h.fq && ! grep -q "^Quality limit" ce.missed || fail "results written into a side file"

@@ -98,7 +98,9 @@ int run_align(tolve_params_t *p, std::vector<std::string> &args) {
 int align(args_t args) {
   tolve_params_t *p = new tolve_params_t();
   int status = run_align(p, args);
-  if (p->std_out && !out_buffer_flush(*p->std_out)) {
+  // A run that failed has said why; a write error it met is already among
+  // its reasons, so it is not said a second time.
+  if (p->std_out && !out_buffer_flush(*p->std_out) && status == 0) {
     std::cerr << "ERROR: Could not write to standard output" << std::endl;
     status = 1;
   }

@@ -305,14 +305,10 @@ std::vector<std::string> hybrid_names(const std::string &prefix, bool paired) {
 // created.
 int stdout_opt(const param_reader &r, const tolve_params_t *p,
                const std::vector<std::string> &inputs) {
-  switch (stdout_clash(inputs, hybrid_names(r.get_val("y"), p->paired))) {
-  case STDOUT_IS_INPUT:
-    return 1;
-  case STDOUT_IS_OUTPUT:
+  if (stdout_clash(inputs, hybrid_names(r.get_val("y"), p->paired)) !=
+      STDOUT_APART)
     return 3;
-  default:
-    return 0;
-  }
+  return 0;
 }
 
 // The hybrid files are created before anything is read, so none of them may
