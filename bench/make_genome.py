@@ -18,8 +18,16 @@ N_RUN = 1000
 ACGT = bytes.maketrans(bytes(range(256)), b"ACGT" * 64)
 
 
+# randbytes draws all its bits as one integer, which overflows past 256 MB.
+# Pieces of a multiple of four bytes give the same bytes as one draw.
+PIECE = 1 << 24
+
+
 def random_bases(rng, n):
-    return bytearray(rng.randbytes(n).translate(ACGT))
+    seq = bytearray()
+    for at in range(0, n, PIECE):
+        seq += rng.randbytes(min(PIECE, n - at)).translate(ACGT)
+    return seq
 
 
 def plant_repeats(rng, seq, families):
@@ -34,8 +42,11 @@ def plant_repeats(rng, seq, families):
 def write_fasta(out, name, seq):
     out.write(b">" + name.encode() + b"\n")
     view = memoryview(seq)
-    out.write(b"".join(bytes(view[i:i + LINE]) + b"\n"
-                       for i in range(0, len(seq), LINE)))
+    block = LINE * 100_000
+    for start in range(0, len(seq), block):
+        end = min(start + block, len(seq))
+        out.write(b"".join(bytes(view[i:min(i + LINE, end)]) + b"\n"
+                           for i in range(start, end, LINE)))
 
 
 def main():
