@@ -300,6 +300,34 @@ awk '/^>/ { n++; next } n == 1 { s = s $0 }
   }' "$IN/multi.fa" >"$IN/start_ins.fq"
 case_ align_start_insertions align "$IDX" -1 "$IN/start_ins.fq" -p 1
 
+# ---- reads cut before their quality, and binary data as reads -----------------
+# Differ on purpose: a last FASTQ record cut in its sequence line or its
+# header is skipped with the cut-short warning.
+{ head -n 397 "$IN/reads.fq" && sed -n 398p "$IN/reads.fq" | head -c 40; } >"$IN/seq_cut.fq"
+{ head -n 396 "$IN/reads.fq" && sed -n 397p "$IN/reads.fq" | head -c 6; } >"$IN/name_cut.fq"
+for i in 1 2; do
+  { head -n 397 "$IN/pairs_$i.fq" && sed -n 398p "$IN/pairs_$i.fq" | head -c 40; } >"$IN/pairs_${i}_cut.fq"
+done
+case_ align_seq_cut align "$IDX" -1 "$IN/seq_cut.fq" -p 1
+case_ align_name_cut align "$IDX" -1 "$IN/name_cut.fq" -p 1
+case_ align_pair_seq_cut align "$IDX" -1 "$IN/pairs_1_cut.fq" -2 "$IN/pairs_2_cut.fq" -p 1
+case_ fastq_stats_seq_cut fastq_stats "$IN/seq_cut.fq"
+# Differ on purpose: binary data (an index, a NUL byte further on) is
+# refused with the command's status for an input it cannot open.
+awk 'NR == 2000 { $0 = $0 "\001" } 1' "$IN/reads.fq" | tr '\001' '\000' >"$IN/nul.fq"
+case_ align_index_as_reads align "$IDX" -1 "$IN/lambda.tidx"
+case_ align_nul_reads align "$IDX" -1 "$IN/nul.fq" -p 1
+case_ fastq_stats_index fastq_stats "$IN/lambda.tidx"
+case_ fastq_trim_nul fastq_trim 30 25 "$IN/nul.fq"
+case_ fq_len_filter_index fq_len_filter 0 bin "$IN/lambda.tidx"
+# The same: FASTA reads without a last line end, and an '@' record without
+# a quality that another record follows.
+printf '>a\nACGTTGCAAGGCTTAGCATCGATCGGGATTACA\n>b\nTTGACCGATGCAACGTACGTGGCATTAGCCAT' >"$IN/open_end.fa"
+{ head -n 2 "$IN/reads.fq" && tail -n +5 "$IN/reads.fq"; } >"$IN/no_qual.fq"
+case_ align_fasta_open_end align "$IDX" -1 "$IN/open_end.fa" -p 1
+case_ fastq_stats_fasta_open_end fastq_stats "$IN/open_end.fa"
+case_ align_record_without_qual align "$IDX" -1 "$IN/no_qual.fq" -p 1
+
 echo "$SAME same, $DIFFS different"
 if [ "$DIFFS" -gt 0 ]; then
   echo "different: ${DIFF_NAMES[*]}"

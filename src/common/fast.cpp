@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/text_check.h"
+
 namespace {
 
 const int KS_BUF_SIZE = 4096;
@@ -18,20 +20,21 @@ struct kstream_t {
   int end = 0;
   int is_eof = 0;
   gzFile f = nullptr;
-  std::string *damage = nullptr; // the reader's, outlives this stream
+  fast *reader = nullptr; // keeps what ended the input; outlives the stream
 };
 
 // A failed read ends the input like a clean end would; what stopped it is
 // kept so that the command can say so once, whatever passes it makes.
 void note_read_error(kstream_t *ks) {
-  if (!ks->damage->empty())
+  std::string &damage = ks->reader->damage;
+  if (!damage.empty())
     return;
   int err = Z_OK;
   const char *msg = gzerror(ks->f, &err);
   if (err == Z_OK)
     return;
   if (err == Z_ERRNO) {
-    *ks->damage = std::string("read error (") + std::strerror(errno) + ")";
+    damage = std::string("read error (") + std::strerror(errno) + ")";
     return;
   }
   // zlib prefixes its message with the descriptor ("<fd:3>: ").
@@ -39,9 +42,21 @@ void note_read_error(kstream_t *ks) {
   size_t sep = detail.find(": ");
   if (sep != std::string::npos)
     detail.erase(0, sep + 2);
-  *ks->damage = "gzip input is corrupt or truncated";
+  damage = "gzip input is corrupt or truncated";
   if (!detail.empty())
-    *ks->damage += " (" + detail + ")";
+    damage += " (" + detail + ")";
+}
+
+// Binary data is no input of reads: the block that holds a NUL byte is
+// never scanned, so the input ends with the block before it. Looking at
+// whole blocks keeps the check off the per-byte loops.
+bool refuse_binary(kstream_t *ks, int n) {
+  if (n <= 0 || !has_nul(ks->buf, size_t(n)))
+    return false;
+  ks->is_eof = 1;
+  ks->reader->not_text = true;
+  ks->reader->damage = "it holds a NUL byte";
+  return true;
 }
 
 // Refills the buffer; false when no byte is left. It runs once per buffer:
@@ -52,7 +67,9 @@ __attribute__((noinline)) bool ks_fill(kstream_t *ks) {
     return false;
   ks->begin = 0;
   int n = gzread(ks->f, ks->buf, KS_BUF_SIZE);
-  if (n < KS_BUF_SIZE) {
+  if (refuse_binary(ks, n)) {
+    n = 0;
+  } else if (n < KS_BUF_SIZE) {
     ks->is_eof = 1;
     note_read_error(ks);
   }
@@ -205,6 +222,7 @@ bool fast::open(const std::string &name) {
   lines_read = 0;
   filename = name;
   damage.clear();
+  not_text = false;
   int fd = ::open(name.c_str(), O_RDONLY);
   struct stat st;
   bool usable = fd >= 0 && fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
@@ -222,7 +240,15 @@ bool fast::open(const std::string &name) {
   gzbuffer(fp, 1u << 17);
   seq = new kseq_t;
   seq->f.f = fp;
-  seq->f.damage = &damage;
+  seq->f.reader = this;
+  // The first block is read now, so that binary data is refused before the
+  // command writes anything.
+  ks_fill(&seq->f);
+  if (not_text) {
+    close();
+    l = -1;
+    return false;
+  }
   return true;
 }
 
@@ -253,16 +279,20 @@ int fast::next_record(fast_t &rec) {
       while ((c = ks_getc(ks)) != -1 && c != '>' && c != '@') {
       }
       if (c == -1) {
+        rec.name.clear(); // of an empty record skipped before
         l = -1;
         return l;
       }
       seq->last_char = c;
     }
+    // Taken now: once this record ends, only the one after it may be held.
+    const int head = seq->last_char;
+    seq->last_char = 0;
     rec.seq.clear();
     rec.qual.clear();
     if (ks_getuntil(ks, '\n', rec.name, nullptr) < 0) {
-      rec.name.clear();
-      l = -1;
+      // The input ended right after the header character.
+      l = head == '@' ? drop_cut_record(rec) : -1;
       return l;
     }
     int c = read_sequence(ks, rec.seq);
@@ -274,12 +304,12 @@ int fast::next_record(fast_t &rec) {
       if (c == -1)
         return l = drop_cut_record(rec);
       read_quality(ks, rec.qual, rec.seq.size());
-      seq->last_char = 0;
       if (rec.qual.size() < rec.seq.size())
         return l = drop_cut_record(rec);
-    } else if (c == -1 && !damage.empty()) {
-      // The damage may have cut this sequence anywhere: a part of a
-      // record must not pass for a whole one.
+    } else if (c == -1 && (head == '@' || !damage.empty())) {
+      // A FASTQ record that the end reached before its '+' line, or any
+      // record that damage may have cut anywhere: a part of a record must
+      // not pass for a whole one.
       return l = drop_cut_record(rec);
     }
     if (!rec.seq.empty())
@@ -312,9 +342,19 @@ int read_next(fast &reader, fast_t &rec) {
 bool report_damage(const fast &reader) {
   if (reader.damage.empty())
     return false;
-  std::cerr << "ERROR: " << reader.filename << ": " << reader.damage
-            << "; reading stopped early" << std::endl;
+  if (reader.not_text)
+    std::cerr << not_text_message(reader.filename) << std::endl;
+  else
+    std::cerr << "ERROR: " << reader.filename << ": " << reader.damage
+              << "; reading stopped early" << std::endl;
   return true;
+}
+
+void report_open_failure(const fast &reader, const std::string &cannot_open) {
+  if (reader.not_text)
+    std::cerr << not_text_message(reader.filename) << std::endl;
+  else
+    std::cerr << cannot_open << reader.filename << std::endl;
 }
 
 fast_t fast::get_next_record() {

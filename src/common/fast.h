@@ -22,16 +22,21 @@ public:
   kseq_t *seq = nullptr;
   int lines_read = 0;
   // Last record's sequence length; -1 at end of input, -2 for a record cut
-  // short: a FASTQ record without its whole quality, or the record that
-  // damage (below) ended.
+  // short: one begun with '@' that the end of the input reached before its
+  // '+' line and whole quality, or any record that damage (below) ended.
   int l = 0;
   bool file_open = false;
   // Cut each name before its first blank, tab, '/' or carriage return.
   bool trim_slash = true;
   // What ended the input before its end (a read error, a corrupt or
-  // truncated gzip stream); empty when it was read to its end. Cleared by
-  // open, kept by close.
+  // truncated gzip stream, a NUL byte); empty when it was read to its end.
+  // Cleared by open, kept by close.
   std::string damage;
+  // The input holds a NUL byte, so it is binary data (a BAM, an index, an
+  // executable), not reads. In the first block open refuses the file;
+  // further on, the input ends before the block that holds it and damage is
+  // set too. Cleared by open.
+  bool not_text = false;
 
   fast();
   fast(const std::string &name, bool trim_slash);
@@ -39,6 +44,7 @@ public:
   fast(const fast &) = delete;
   fast &operator=(const fast &) = delete;
 
+  // False when the file cannot be opened or its first block is not text.
   bool open(const std::string &name);
   void close();
   fast_t get_next_record();
@@ -56,6 +62,11 @@ int read_next(fast &reader, fast_t &rec);
 
 // A command that read through `reader` asks this once, at its end: when the
 // input stopped at damage, writes "ERROR: <file>: <damage>; reading stopped
-// early" and returns true. The command has written what it read before the
-// damage and ends with a failure status.
+// early" (the not-text line of text_check.h for a NUL byte) and returns
+// true. The command has written what it read before the damage and ends
+// with a failure status.
 bool report_damage(const fast &reader);
+
+// Says why `reader` did not open: the not-text line for binary data,
+// otherwise `cannot_open` followed by the file name.
+void report_open_failure(const fast &reader, const std::string &cannot_open);

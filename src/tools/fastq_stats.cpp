@@ -50,5 +50,5 @@ int fastq_stats(args_t args) {
   out_file_t out;
   out_use_stdout(out);
   write_histogram(out, counts, total);
-  return finish_stdout_run(out, reader, 1);
+  return finish_stdout_run(out, reader, 1, 3);
 }

@@ -53,5 +53,5 @@ int fastq_trim(args_t args) {
     trim_record(rec, min_len, threshold);
     out_fastq(out, rec, "");
   }
-  return finish_stdout_run(out, reader, 1);
+  return finish_stdout_run(out, reader, 1, 3);
 }

@@ -112,5 +112,5 @@ int qual_convert(args_t args) {
     }
     out_fastq(out, rec, "");
   }
-  return finish_stdout_run(out, reader, 3);
+  return finish_stdout_run(out, reader, 3, 3);
 }

@@ -91,7 +91,7 @@ int run_filter(const filter_rule_t &rule, const std::string &prefix,
   for (int i = 0; i < n; ++i) {
     readers[i].reset(new fast());
     if (!readers[i]->open(inputs[i])) {
-      std::cerr << "Error: cannot open: " << inputs[i] << std::endl;
+      report_open_failure(*readers[i], "Error: cannot open: ");
       return 1;
     }
   }

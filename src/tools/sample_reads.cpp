@@ -89,7 +89,7 @@ int sample_reads(args_t args) {
   for (int i = 0; i < num_inputs; ++i) {
     readers[i].reset(new fast());
     if (!readers[i]->open(inputs[i])) {
-      std::cerr << "Error: cannot open: " << inputs[i] << std::endl;
+      report_open_failure(*readers[i], "Error: cannot open: ");
       return 1;
     }
   }
@@ -115,7 +115,7 @@ int sample_reads(args_t args) {
   // The second pass meets any damage of the first file again; it is said
   // once, at the end.
   if (!readers[0]->open(inputs[0])) {
-    std::cerr << "Error: cannot open: " << inputs[0] << std::endl;
+    report_open_failure(*readers[0], "Error: cannot open: ");
     return 1;
   }
   for (int i = 0; i < num_inputs; ++i) {

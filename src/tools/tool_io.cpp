@@ -85,10 +85,11 @@ bool close_stdout(out_file_t &o) {
   return false;
 }
 
-int finish_stdout_run(out_file_t &o, const fast &reader, int fail) {
+int finish_stdout_run(out_file_t &o, const fast &reader, int fail,
+                      int unreadable) {
   const bool written = close_stdout(o);
   if (report_damage(reader))
-    return fail;
+    return reader.not_text ? unreadable : fail;
   return written ? 0 : fail;
 }
 
@@ -144,7 +145,7 @@ bool open_whole_names(fast &reader, const std::string &path) {
   reader.trim_slash = false;
   if (reader.open(path))
     return true;
-  std::cerr << "Error: cannot open input file: " << path << std::endl;
+  report_open_failure(reader, "Error: cannot open input file: ");
   return false;
 }
 

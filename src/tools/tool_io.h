@@ -41,8 +41,11 @@ bool out_close_all(std::vector<out_file_t> &files);
 // when it failed. True when every byte was written.
 bool close_stdout(out_file_t &o);
 // The end of a run from `reader` to standard output: closes it, reports a
-// damaged input, and gives 0 or `fail` when either went wrong.
-int finish_stdout_run(out_file_t &o, const fast &reader, int fail);
+// damaged input, and gives 0, or `fail` when either went wrong. Binary
+// data met after the first block gives `unreadable`, the status of an
+// input that cannot be opened, as it does in the first block.
+int finish_stdout_run(out_file_t &o, const fast &reader, int fail,
+                      int unreadable);
 
 // Creates every named file in order. A file that cannot be created gets
 // "Error: cannot write: <path>" and false.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <vector>
@@ -101,8 +102,8 @@ TEST(Fast, MultiLineFasta) {
 }
 
 TEST(Fast, HeaderCharacterInsideSequenceStartsRecord) {
-  result r = read_text(">a\nACG@TT\nGG\n");
-  ASSERT_EQ(r.recs.size(), 2u);
+  result r = read_text(">a\nACG@TT\nGG\n>b\nC\n");
+  ASSERT_EQ(r.recs.size(), 3u);
   EXPECT_EQ(r.recs[0].seq, "ACG");
   EXPECT_EQ(r.recs[1].name, "TT");
   EXPECT_EQ(r.recs[1].seq, "GG");
@@ -121,12 +122,38 @@ TEST(Fast, QualitySpanningLines) {
 }
 
 TEST(Fast, TruncatedLastRecord) {
-  result r = read_text("@a\nA\n+\nI\n@r\nACGT\n+\nII");
-  ASSERT_EQ(r.recs.size(), 1u);
-  EXPECT_EQ(r.last_l, -2);
-  r = read_text("@a\nA\n+\nI\n@r\nACGT\n+");
-  EXPECT_EQ(r.recs.size(), 1u);
-  EXPECT_EQ(r.last_l, -2);
+  // A FASTQ record that the end of the input reaches before its whole
+  // quality is cut short wherever the cut falls: in the header, in the
+  // sequence, before the '+' line, in it or in the quality.
+  const std::string whole = "@a\nA\n+\nI\n";
+  for (const char *cut : {"@", "@r1 x", "@r1 x\n", "@r\nAC", "@r\nACGT\n",
+                          "@r\nACGT\n+", "@r\nACGT\n+\nII"}) {
+    result r = read_text(whole + cut);
+    ASSERT_EQ(r.recs.size(), 1u) << cut;
+    EXPECT_EQ(r.recs[0].name, "a");
+    EXPECT_EQ(r.last_l, -2) << cut;
+  }
+  // Said once, as read_next gives it.
+  temp_file f(whole + "@r\nAC");
+  fast reader(f.path, true);
+  fast_t rec;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(read_next(reader, rec), 1);
+  EXPECT_EQ(read_next(reader, rec), -2);
+  EXPECT_EQ(read_next(reader, rec), -1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Warning: " + f.path +
+                ": the last FASTQ record is cut short and was skipped\n");
+
+  // FASTA records end where the input ends, and an '@' record without a
+  // quality that another record follows is read as it stands.
+  result r = read_text(">a\nAC\n>b\nGG");
+  EXPECT_EQ(fields(r), (std::vector<std::string>{"a|AC|*", "b|GG|*"}));
+  EXPECT_EQ(r.last_l, -1);
+  r = read_text("@a\nAC\n@b\nG\n+\nI\n@c\nT\n>d\nC\n");
+  EXPECT_EQ(fields(r),
+            (std::vector<std::string>{"a|AC|*", "b|G|I", "c|T|*", "d|C|*"}));
+  EXPECT_EQ(r.last_l, -1);
 }
 
 TEST(Fast, EmptyRecordsAreSkipped) {
@@ -358,4 +385,60 @@ TEST(Fast, DamageDropsTheRecordItCut) {
       std::remove(cut_path.c_str());
     }
   }
+}
+
+TEST(Fast, BinaryDataIsRefused) {
+  const std::string text = many_records(3000);
+  const std::vector<std::string> want = fields(read_text(text, true));
+  ASSERT_GT(text.size(), 60000u);
+  const std::string not_text = " is not text (it holds a NUL byte)\n";
+  for (bool gz : {false, true}) {
+    // In the first block: the file is refused when it is opened.
+    std::string bytes = text;
+    bytes[100] = '\0';
+    temp_file first(bytes, gz);
+    fast reader;
+    EXPECT_FALSE(reader.open(first.path));
+    EXPECT_FALSE(reader.file_open);
+    EXPECT_TRUE(reader.not_text);
+    EXPECT_EQ(reader.get_next_record().seq, "");
+    EXPECT_EQ(reader.l, -1);
+    testing::internal::CaptureStderr();
+    report_open_failure(reader, "cannot open: ");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "ERROR: " + first.path + not_text);
+
+    // After several blocks: the input ends before the block that holds it,
+    // with whole records only and no cut-short warning.
+    bytes = text;
+    bytes[50000] = '\0';
+    temp_file later(bytes, gz);
+    ASSERT_TRUE(reader.open(later.path));
+    EXPECT_FALSE(reader.not_text);
+    result got;
+    fast_t rec;
+    testing::internal::CaptureStderr();
+    while (read_next(reader, rec) >= 0)
+      got.recs.push_back(rec);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    std::vector<std::string> seen = fields(got);
+    ASSERT_GT(seen.size(), 500u);
+    ASSERT_LT(seen.size(), want.size());
+    EXPECT_TRUE(std::equal(seen.begin(), seen.end(), want.begin()));
+    EXPECT_TRUE(reader.not_text);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(report_damage(reader));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "ERROR: " + later.path + not_text);
+  }
+  // Compressed text is text: only the bytes it inflates to are looked at.
+  temp_file gz(text, true);
+  fast reader(gz.path, true);
+  fast_t rec;
+  size_t n = 0;
+  while (reader.next_record(rec) >= 0)
+    ++n;
+  EXPECT_EQ(n, want.size());
+  EXPECT_FALSE(reader.not_text);
+  EXPECT_EQ(reader.damage, "");
 }

@@ -35,7 +35,7 @@ int open_read_files(tolve_params_t *p, const std::string files[2]) {
     if (files[r].empty())
       continue;
     if (!p->reads_file[r]->open(files[r])) {
-      std::cerr << "Could not open reads file: " << files[r] << std::endl;
+      report_open_failure(*p->reads_file[r], "Could not open reads file: ");
       return 1;
     }
   }

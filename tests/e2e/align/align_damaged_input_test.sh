@@ -1,7 +1,7 @@
 # align on read files that turn out damaged: a gzip file cut short or with
-# changed bytes, and a file whose reading fails. Every record of the reads
-# before the damage is written, then one ERROR line per damaged file and
-# status 1 instead of the summary and "Alignment complete! ".
+# changed bytes, a file whose reading fails, and binary data. Every record of
+# the reads before the damage is written, then one ERROR line per damaged
+# file and status 1 instead of the summary and "Alignment complete! ".
 . "$(dirname "$0")/../lib.sh"
 
 D=$SRC/tests/data/aligner
@@ -74,29 +74,86 @@ for mates in "cut_1.fq.gz pr_2.fq" "pr_1.fq cut_2.fq.gz"; do
   expect_prefix_of paired.sam "$cut in a pair"
 done
 
-# Plain files whose last FASTQ record is cut short (an interrupted copy):
-# the cut ends the file as before, and each file says so once, whichever
-# worker meets it.
-head -c -3 pr_1.fq >short_1.fq
-head -c -3 pr_2.fq >short_2.fq
+# Plain files whose last FASTQ record is cut short (an interrupted copy) in
+# its quality, its sequence line or its header: the cut record is no read,
+# and each file says so once, whichever worker meets it.
 cut_warning() { echo "Warning: $1: the last FASTQ record is cut short and was skipped"; }
-for threads in 1 4; do
-  run align g.tidx -1 short_1.fq -p $threads
-  expect_status 0 "single, last record cut, -p $threads"
-  expect_err_line "$(cut_warning short_1.fq)"
+cut_last() { # FILE KEEP_LINES KEEP_BYTES_OF_NEXT OUT
+  { head -n "$2" "$1"; sed -n "$(($2 + 1))p" "$1" | head -c "$3"; } >"$4"
+}
+lines=$(wc -l <pr_1.fq)
+for kind in qual seq name; do
+  case $kind in
+  qual) keep=$((lines - 1)) part=97 ;;
+  seq) keep=$((lines - 3)) part=40 ;;
+  name) keep=$((lines - 4)) part=5 ;;
+  esac
+  cut_last pr_1.fq $keep $part ${kind}_1.fq
+  cut_last pr_2.fq $keep $part ${kind}_2.fq
+  for threads in 1 4; do
+    run align g.tidx -1 ${kind}_1.fq -p $threads
+    expect_status 0 "single, $kind of the last record cut, -p $threads"
+    expect_err_line "$(cut_warning ${kind}_1.fq)"
+    CHECKS=$((CHECKS + 1))
+    [ "$(grep -c 'cut short' err)" -eq 1 ] || fail "$kind, -p $threads: $(grep 'cut short' err)"
+    CHECKS=$((CHECKS + 1))
+    # Tie picks vary with the threads: the same reads, each once.
+    records out | cut -f 1 | sort | cmp -s - <(head -n -1 single.sam | cut -f 1 | sort) ||
+      fail "single, $kind of the last record cut, -p $threads: reads differ"
+  done
+  run align g.tidx -1 ${kind}_1.fq -2 ${kind}_2.fq -p 1
+  expect_status 0 "pair, $kind of the last records cut"
+  expect_err_line "$(cut_warning ${kind}_1.fq)"
+  expect_err_line "$(cut_warning ${kind}_2.fq)"
   CHECKS=$((CHECKS + 1))
-  [ "$(grep -c 'cut short' err)" -eq 1 ] || fail "-p $threads: $(grep 'cut short' err)"
-  CHECKS=$((CHECKS + 1))
-  # Tie picks vary with the threads: the same reads, each once.
-  records out | cut -f 1 | sort | cmp -s - <(head -n -1 single.sam | cut -f 1 | sort) ||
-    fail "single, last record cut, -p $threads: reads differ"
+  records out | cmp -s - <(head -n -2 paired.sam) || fail "pair, $kind of the last records cut: records differ"
 done
-run align g.tidx -1 short_1.fq -2 short_2.fq -p 1
-expect_status 0 "pair, last records cut"
-expect_err_line "$(cut_warning short_1.fq)"
-expect_err_line "$(cut_warning short_2.fq)"
-CHECKS=$((CHECKS + 1))
-records out | cmp -s - <(head -n -2 paired.sam) || fail "pair, last records cut: records differ"
+
+# Binary data as reads (an index, a BAM, whose blocks zlib inflates) is
+# refused before the SAM header when its first block shows it.
+not_text() { echo "ERROR: $1 is not text (it holds a NUL byte)"; }
+printf 'BAM\001\037\000\000\000@HD\tVN:1.4\n@SQ\tSN:chr1\tLN:9000\n\000' | gzip >fake.bam
+binaries="g.tidx fake.bam"
+if have samtools; then
+  samtools view -b -o real.bam "$D/expected.sam"
+  binaries="$binaries real.bam"
+fi
+for bin in $binaries; do
+  for mates in "$bin" "pr_1.fq $bin"; do
+    set -- $mates
+    run align g.tidx -1 "$1" ${2:+-2 "$2"}
+    expect_status 1 "$mates as reads"
+    expect_out_empty
+    expect_err_line "$(not_text "$bin")"
+    not_complete "$mates as reads"
+  done
+done
+
+# Further on, it ends the run at once: the message once, and what was
+# written are whole records that a SAM reader takes.
+for i in 1 2; do
+  at=$(($(wc -c <pr_$i.fq) * 8 / 10))
+  { head -c $at pr_$i.fq && printf '\000' && tail -c +$((at + 1)) pr_$i.fq; } >nul_$i.fq
+done
+for run in "-1 nul_1.fq -p 1" "-1 pr_1.fq -2 nul_2.fq -p 1" "-1 nul_1.fq -p 4"; do
+  run align g.tidx $run
+  expect_status 1 "$run"
+  CHECKS=$((CHECKS + 1))
+  [ "$(grep -c ERROR err)" -eq 1 ] && grep -qx "$(not_text 'nul_.\.fq')" err ||
+    fail "$run: $(tail -n 3 err)"
+  not_complete "$run"
+  CHECKS=$((CHECKS + 1))
+  records out | awk -F '\t' 'NF < 11 { exit 1 }' || fail "$run: a record cut short"
+  if have samtools; then
+    CHECKS=$((CHECKS + 1))
+    [ "$(samtools view -c out 2>/dev/null)" = "$(records out | wc -l)" ] ||
+      fail "$run: samtools does not read every record"
+  fi
+  case $run in
+  *"-2 "*"-p 1") expect_prefix_of paired.sam "$run" ;;
+  *"-p 1") expect_prefix_of single.sam "$run" ;;
+  esac
+done
 
 # Changed bytes inside the stream.
 gzip -c pr_1.fq >bad.fq.gz

@@ -1,6 +1,7 @@
 # The FASTQ tools on read files that turn out damaged (a gzip file cut
-# short, a file whose reading fails): each writes what it read before the
-# damage, then one ERROR line per damaged file and a failure status.
+# short, binary data, a file whose reading fails): each writes what it read
+# before the damage, then one ERROR line per damaged file and a failure
+# status.
 . "$(dirname "$0")/../lib.sh"
 
 # Reads of many lengths and random bases, so that the compressed file is
@@ -19,21 +20,82 @@ awk 'BEGIN {
 sed 's/^@\(r[0-9]*\) c[0-9]*$/@\1 mate/' whole.fq >mates.fq
 gzip -c whole.fq >whole.fq.gz
 head -c $(($(wc -c <whole.fq.gz) / 2)) whole.fq.gz >cut.fq.gz
-CUT_LINE="ERROR: cut.fq.gz: gzip input is corrupt or truncated (unexpected end of file); reading stopped early"
+# The same text with a NUL byte half way: binary data, not reads.
+{ head -c 200000 whole.fq && printf '\000' && tail -c +200001 whole.fq; } >nul.fq
 
-# The records read before the damage, as fq_len_filter passes them all.
-run fq_len_filter 0 seen cut.fq.gz
-expect_status 1 "fq_len_filter, cut"
-expect_err_is "$CUT_LINE"
-n=$(($(wc -l <seen.fq) / 4))
-CHECKS=$((CHECKS + 1))
-[ "$n" -gt 100 ] && [ "$n" -lt 3000 ] || fail "$n records before the damage"
-# Every one whole, none a piece of the record the damage cut.
-CHECKS=$((CHECKS + 1))
-head -n $((4 * n)) whole.fq | sed 's/ c[0-9]*$//' | cmp -s - seen.fq ||
-  fail "records before the damage differ from the file's"
-head -n $((4 * n)) whole.fq >prefix.fq
-head -n $((4 * n)) mates.fq >prefix_mates.fq
+# Each tool on a damaged input BAD: its status (STATS_TRIM for fastq_stats
+# and fastq_trim: 1 for damage, 3 as for a file they cannot open for binary
+# data), the one line BAD_LINE, and the output of the same run on the
+# records before the damage.
+check_tools() { # BAD BAD_LINE STATS_TRIM
+  BAD=$1 BAD_LINE=$2
+  local stats_trim=$3
+  # The records read before the damage, as fq_len_filter passes them all.
+  run fq_len_filter 0 seen $BAD
+  expect_status 1 "fq_len_filter, $BAD"
+  expect_err_is "$BAD_LINE"
+  n=$(($(wc -l <seen.fq) / 4))
+  CHECKS=$((CHECKS + 1))
+  [ "$n" -gt 100 ] && [ "$n" -lt 3000 ] || fail "$BAD: $n records before the damage"
+  # Every one whole, none a piece of the record the damage cut.
+  CHECKS=$((CHECKS + 1))
+  head -n $((4 * n)) whole.fq | sed 's/ c[0-9]*$//' | cmp -s - seen.fq ||
+    fail "$BAD: records before the damage differ from the file's"
+  head -n $((4 * n)) whole.fq >prefix.fq
+  head -n $((4 * n)) mates.fq >prefix_mates.fq
+
+  same_as_prefix $stats_trim "fastq_stats" fastq_stats CUT
+  same_as_prefix $stats_trim "fastq_trim" fastq_trim 30 20 CUT
+  run qual_convert S I prefix.fq
+  cp out want.out
+  run qual_convert S I $BAD
+  expect_status 3 "qual_convert, $BAD"
+  expect_err_is "Original format: Sanger" "New format: Illumina 1.3+" "$BAD_LINE"
+  expect_out_file want.out
+
+  run fastq_filter 20 60 p prefix.fq
+  mv p.fq want.fq
+  mv p_reject.fq want_reject.fq
+  run fastq_filter 20 60 p $BAD
+  expect_status 1 "fastq_filter, $BAD"
+  expect_err_is "$BAD_LINE"
+  expect_file_eq want.fq p.fq
+  expect_file_eq want_reject.fq p_reject.fq
+
+  run sample_reads 25 s prefix.fq
+  mv s.fq want.fq
+  run sample_reads 25 s $BAD
+  expect_status 1 "sample_reads, $BAD"
+  expect_err_is "$BAD_LINE"
+  expect_file_eq want.fq s.fq
+  # Damage that leaves fewer reads than asked for is the fault named.
+  run sample_reads 2900 s $BAD
+  expect_status 1 "sample_reads, too few left, $BAD"
+  expect_err_is "$BAD_LINE"
+
+  # Paired: a damaged file is no length fault; the pairs before the damage are
+  # written, whichever file is damaged.
+  for order in 1 2; do
+    if [ $order = 1 ]; then a=$BAD b=mates.fq; else a=mates.fq b=$BAD; fi
+    if [ $order = 1 ]; then
+      run fq_len_filter 50 lp prefix.fq prefix_mates.fq
+    else
+      run fq_len_filter 50 lp prefix_mates.fq prefix.fq
+    fi
+    for f in lp_1 lp_2 lp_reject_1 lp_reject_2; do mv $f.fq want_$f.fq; done
+    run fq_len_filter 50 lp $a $b
+    expect_status 1 "paired filter, file $order damaged, $BAD"
+    expect_err_is "$BAD_LINE"
+    for f in lp_1 lp_2 lp_reject_1 lp_reject_2; do expect_file_eq want_$f.fq $f.fq; done
+
+    run sample_reads 25 sp $a $b
+    expect_status 1 "paired sample, file $order damaged, $BAD"
+    expect_err_is "$BAD_LINE"
+    CHECKS=$((CHECKS + 1))
+    [ "$(grep -c '^@' sp_$order.fq)" -le 25 ] && [ -s sp_1.fq ] && [ -s sp_2.fq ] ||
+      fail "paired sample, file $order damaged, $BAD: $(wc -l sp_1.fq sp_2.fq)"
+  done
+}
 
 # Each tool: status, the one line, and the output of the same run on the
 # records before the damage.
@@ -44,63 +106,43 @@ same_as_prefix() { # STATUS LABEL ARGS... (with CUT standing for the input)
   for i in "${!args[@]}"; do [ "${args[$i]}" = CUT ] && args[$i]=prefix.fq; done
   run "${args[@]}"
   cp out want.out
-  for i in "${!args[@]}"; do [ "${args[$i]}" = prefix.fq ] && args[$i]=cut.fq.gz; done
+  for i in "${!args[@]}"; do [ "${args[$i]}" = prefix.fq ] && args[$i]=$BAD; done
   run "${args[@]}"
-  expect_status "$want" "$label"
-  expect_err_is "$CUT_LINE"
+  expect_status "$want" "$label, $BAD"
+  expect_err_is "$BAD_LINE"
   expect_out_file want.out
 }
-same_as_prefix 1 "fastq_stats" fastq_stats CUT
-same_as_prefix 1 "fastq_trim" fastq_trim 30 20 CUT
-run qual_convert S I prefix.fq
-cp out want.out
-run qual_convert S I cut.fq.gz
-expect_status 3 "qual_convert"
-expect_err_is "Original format: Sanger" "New format: Illumina 1.3+" "$CUT_LINE"
-expect_out_file want.out
+check_tools cut.fq.gz "ERROR: cut.fq.gz: gzip input is corrupt or truncated (unexpected end of file); reading stopped early" 1
+check_tools nul.fq "ERROR: nul.fq is not text (it holds a NUL byte)" 3
 
-run fastq_filter 20 60 p prefix.fq
-mv p.fq want.fq
-mv p_reject.fq want_reject.fq
-run fastq_filter 20 60 p cut.fq.gz
-expect_status 1 "fastq_filter"
-expect_err_is "$CUT_LINE"
-expect_file_eq want.fq p.fq
-expect_file_eq want_reject.fq p_reject.fq
-
-run sample_reads 25 s prefix.fq
-mv s.fq want.fq
-run sample_reads 25 s cut.fq.gz
-expect_status 1 "sample_reads"
-expect_err_is "$CUT_LINE"
-expect_file_eq want.fq s.fq
-# Damage that leaves fewer reads than asked for is the fault named.
-run sample_reads 2900 s cut.fq.gz
-expect_status 1 "sample_reads, too few left"
-expect_err_is "$CUT_LINE"
-
-# Paired: a damaged file is no length fault; the pairs before the damage are
-# written, whichever file is damaged.
-for order in 1 2; do
-  if [ $order = 1 ]; then a=cut.fq.gz b=mates.fq; else a=mates.fq b=cut.fq.gz; fi
-  if [ $order = 1 ]; then
-    run fq_len_filter 50 lp prefix.fq prefix_mates.fq
-  else
-    run fq_len_filter 50 lp prefix_mates.fq prefix.fq
-  fi
-  for f in lp_1 lp_2 lp_reject_1 lp_reject_2; do mv $f.fq want_$f.fq; done
-  run fq_len_filter 50 lp $a $b
-  expect_status 1 "paired filter, file $order damaged"
-  expect_err_is "$CUT_LINE"
-  for f in lp_1 lp_2 lp_reject_1 lp_reject_2; do expect_file_eq want_$f.fq $f.fq; done
-
-  run sample_reads 25 sp $a $b
-  expect_status 1 "paired sample, file $order damaged"
-  expect_err_is "$CUT_LINE"
+# Binary data in the first block is refused before anything is written, with
+# each tool's status for an input it cannot open.
+printf '@r1\nACGT\n+\nII\000I\n' >bin.fq
+for t in "3 fastq_stats" "3 fastq_trim 30 20" "3 qual_convert S I" \
+  "1 fastq_filter 20 60 bo" "1 fq_len_filter 0 bo" "1 sample_reads 0 bo"; do
+  set -- $t
+  want=$1
+  shift
+  run "$@" bin.fq
+  expect_status $want "$*, binary"
+  expect_err_line "ERROR: bin.fq is not text (it holds a NUL byte)"
   CHECKS=$((CHECKS + 1))
-  [ "$(grep -c '^@' sp_$order.fq)" -le 25 ] && [ -s sp_1.fq ] && [ -s sp_2.fq ] ||
-    fail "paired sample, file $order damaged: $(wc -l sp_1.fq sp_2.fq)"
+  [ "$(grep -vc '^Original format\|^New format' err)" -eq 1 ] || fail "$*, binary: $(cat err)"
+  expect_out_empty
+  CHECKS=$((CHECKS + 1))
+  ! ls bo*.fq >/dev/null 2>&1 || fail "$*, binary: wrote $(ls bo*.fq)"
 done
+rm -f bin.fq
+
+# A last record cut in its sequence line is no read.
+{ head -n 11997 whole.fq && sed -n 11998p whole.fq | head -c 20; } >seq_cut.fq
+head -n 11996 whole.fq >want.fq
+run fastq_stats want.fq
+cp out want.out
+run fastq_stats seq_cut.fq
+expect_status 0 "fastq_stats, sequence cut"
+expect_err_is "Warning: seq_cut.fq: the last FASTQ record is cut short and was skipped"
+expect_out_file want.out
 
 # A read error is a damage too.
 if have_read_error_file; then
