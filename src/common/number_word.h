@@ -4,6 +4,7 @@
 // extraction reads one ("+5", "007", "1e-3", ".5" and "5." included), and
 // the number lies within the bounds given, both included. A number too
 // large for its kind is out of bounds; infinities and NaN are no numbers.
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -50,8 +51,8 @@ bool whole_number_arg(const std::string &word, const std::string &name,
 template <typename T>
 bool whole_arg(const std::string &word, const std::string &name, int64_t min,
                int64_t max, T &value) {
-  const int64_t lo = min > lowest_of<T>() ? min : lowest_of<T>();
-  const int64_t hi = max < highest_of<T>() ? max : highest_of<T>();
+  const int64_t lo = std::max(min, lowest_of<T>());
+  const int64_t hi = std::min(max, highest_of<T>());
   int64_t v = 0;
   if (!whole_number_arg(word, name, lo, hi, lo, hi, v))
     return false;
@@ -65,10 +66,10 @@ bool whole_arg(const std::string &word, const std::string &name, int64_t min,
 template <typename T>
 bool whole_kind_arg(const std::string &word, const std::string &name,
                     int64_t min, int64_t max, T &value) {
-  const int64_t lo = min > lowest_of<T>() ? min : lowest_of<T>();
-  const int64_t hi = max < highest_of<T>() ? max : highest_of<T>();
   int64_t v = 0;
-  if (!whole_number_arg(word, name, lo, hi, lowest_of<T>(), highest_of<T>(), v))
+  if (!whole_number_arg(word, name, std::max(min, lowest_of<T>()),
+                        std::min(max, highest_of<T>()), lowest_of<T>(),
+                        highest_of<T>(), v))
     return false;
   value = T(v);
   return true;
