@@ -328,6 +328,32 @@ case_ align_fasta_open_end align "$IDX" -1 "$IN/open_end.fa" -p 1
 case_ fastq_stats_fasta_open_end fastq_stats "$IN/open_end.fa"
 case_ align_record_without_qual align "$IDX" -1 "$IN/no_qual.fq" -p 1
 
+# ---- number words ---------------------------------------------------------
+# Words the old stream extraction took whole: the same runs as before.
+case_ words_index index -I +1 "$IN/small.fa" 010 small.tidx
+case_ words_check_idx check_idx ACGTTGCAAGGCTTAGCATCGATCGGGATTACANNTTG " 12"
+case_ words_random_genome random_genome "$IN/multi.fa" 1e-1 .01 1. wmut
+case_ words_single_reads single_reads "$IN/mut.fa" 0100 +300 2.0 1e0
+case_ words_pair_reads pair_reads "$IN/mut.fa" +100 90 200 1 3e2 30. 2 wpairs
+case_ words_align align "$IDX" -1 "$IN/gap_ins.fq" -o 2.0 -r 4. -e 020 -p +1
+case_ words_align_rate align "$IDX" -1 "$IN/reads.fq" -r 1e-2 -o .001
+case_ words_check_single check_single "$IN/mut.fa.map" "$IN/single.sorted.sam" +5 "1500 " 020 wcs
+case_ words_check_edits check_edits "$IN/mut.edits" "$IN/calls.vcf" 00 +5 2 1e1 wce
+case_ words_fastq_filter fastq_filter +20 8e1 wff "$IN/reads.fq"
+case_ words_fastq_trim fastq_trim 030 +25 "$IN/reads.fq"
+case_ words_subseq subseq "$IN/lambda.fa" +100 0777
+case_ words_all_sw all_sw "$REF" "$READ" +10 5 15 40 2 5 15 40 2 -0
+# Words that are no number of their kind, or numbers no run can use: each
+# run now ends with one line and the usage-error status.
+case_ words_bad_index_mode index -I x "$IN/lambda.fa" 14 x.tidx
+case_ words_bad_threads align "$IDX" -1 "$IN/reads.fq" -p 4x
+case_ words_bad_count single_reads "$IN/multi.fa" 100 -5 1 0
+case_ words_bad_pairs check_pair "$IN/pairs.sorted.sam" 20 -1 0 0 x
+case_ words_bad_reads check_single "$IN/gap.sorted.sam" 5 0 0 x
+case_ words_bad_trim fastq_trim 30 -20 "$IN/reads.fq"
+case_ words_bad_depth index_depth "$IN/small.fa" 0
+case_ words_bad_rate random_genome "$IN/multi.fa" 150 0.01 1 x
+
 echo "$SAME same, $DIFFS different"
 if [ "$DIFFS" -gt 0 ]; then
   echo "different: ${DIFF_NAMES[*]}"

@@ -1,8 +1,10 @@
 #include "check/check_common.h"
 
+#include <climits>
 #include <fstream>
 #include <iostream>
 
+#include "common/number_word.h"
 #include "common/path_utils.h"
 #include "common/std_out.h"
 #include "common/strings.h"
@@ -29,20 +31,21 @@ struct check_files_t {
   std::ofstream out_err_file;
 };
 
-check_args_t parse_args(const args_t &args, const checker_t &checker) {
-  check_args_t a;
+// The number of reads (or pairs) is the denominator of the report's
+// percentages, so it is at least 1.
+bool parse_args(const args_t &args, const checker_t &checker, check_args_t &a) {
   a.map_exists = args.size() > checker.min_words;
-  size_t i = 0;
+  size_t i = a.map_exists ? 1 : 0;
   if (a.map_exists)
-    a.map_filename = args[i++];
-  a.sam_filename = args[i++];
-  a.wiggle_bp = strTo<int>(args[i++]);
-  a.num_reads = strTo<unsigned long>(args[i++]);
-  a.min_mapq = strTo<int>(args[i++]);
-  if (checker.has_min_len)
-    a.min_len = strTo<int>(args[i++]);
-  a.output_prefix = args[i];
-  return a;
+    a.map_filename = args[0];
+  a.sam_filename = args[i];
+  a.output_prefix = args.back();
+  return whole_arg(args[i + 1], "wiggle_bp", 0, INT_MAX, a.wiggle_bp) &&
+         whole_arg(args[i + 2], checker.count_name, 1, INT64_MAX,
+                   a.num_reads) &&
+         whole_arg(args[i + 3], "min_mapq", 0, INT_MAX, a.min_mapq) &&
+         (!checker.has_min_len ||
+          whole_arg(args[i + 4], "min_len", 0, INT_MAX, a.min_len));
 }
 
 template <typename Stream>
@@ -185,7 +188,9 @@ int run_checker(const args_t &args, const checker_t &checker) {
     checker.print_usage();
     return 3;
   }
-  const check_args_t a = parse_args(args, checker);
+  check_args_t a;
+  if (!parse_args(args, checker, a))
+    return 3;
   check_files_t f;
   if (!open_files(a, f))
     return 1;

@@ -77,7 +77,8 @@ bool refuse_file_clash(const std::vector<std::string> &outputs,
 // The command around a kernel: arguments, files, map, grouping, report.
 struct checker_t {
   void (*print_usage)();
-  size_t min_words; // without the optional map file
+  size_t min_words;       // without the optional map file
+  const char *count_name; // the usage text's name of the count of reads
   bool has_min_len;
   bool show_lengths;
   bool cut_pair_names;

@@ -3,12 +3,14 @@
 #include "check/check_edits.h"
 
 #include <algorithm>
+#include <climits>
 #include <fstream>
 #include <iostream>
 
 #include "check/check_common.h"
 #include "commands.h"
 #include "common/constants.h"
+#include "common/number_word.h"
 #include "common/strings.h"
 #include "simulate/sim_checks.h"
 
@@ -124,12 +126,15 @@ bool open_outputs(const edits_args_t &a, edits_outputs_t &out) {
 }
 
 bool check_numbers(const args_t &args, edits_args_t &a) {
-  a.wiggle_len_snp = strTo<int>(args[2]);
+  if (!whole_kind_arg(args[2], "wiggle_SNP", 0, INT_MAX, a.wiggle_len_snp))
+    return false;
   if (a.wiggle_len_snp < 0) {
     std::cerr << "ERROR: Bad SNP wiggle length: " << a.wiggle_len_snp << "\n";
     return false;
   }
-  a.wiggle_indel_snp = strTo<int>(args[3]);
+  if (!whole_kind_arg(args[3], "wiggle_indel_snp", 0, INT_MAX,
+                      a.wiggle_indel_snp))
+    return false;
   if (a.wiggle_indel_snp < 0) {
     std::cerr << "ERROR: Bad indel SNP wiggle length: " << a.wiggle_indel_snp
               << "\n";
@@ -137,13 +142,15 @@ bool check_numbers(const args_t &args, edits_args_t &a) {
   }
   if (a.wiggle_indel_snp == 0)
     a.wiggle_indel_snp = -1;
-  a.wiggle_len_indel = strTo<int>(args[4]);
+  if (!whole_kind_arg(args[4], "wiggle_indel", 1, INT_MAX, a.wiggle_len_indel))
+    return false;
   if (a.wiggle_len_indel < 1) {
     std::cerr << "ERROR: Bad indel wiggle length: " << a.wiggle_len_indel
               << "\n";
     return false;
   }
-  a.qual_limit = strTo<double>(args[5]);
+  if (!real_kind_arg(args[5], "qual_limit", 0, NO_UPPER_LIMIT, a.qual_limit))
+    return false;
   if (a.qual_limit < 0) {
     std::cerr << "ERROR: Bad qual limit: " << a.qual_limit << "\n";
     return false;

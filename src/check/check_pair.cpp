@@ -126,6 +126,7 @@ int check_pair(args_t args) {
   checker_t checker;
   checker.print_usage = print_usage;
   checker.min_words = 6;
+  checker.count_name = "num_pairs";
   checker.has_min_len = true;
   checker.show_lengths = false;
   checker.cut_pair_names = true;

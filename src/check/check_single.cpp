@@ -119,6 +119,7 @@ int check_single(args_t args) {
   checker_t checker;
   checker.print_usage = print_usage;
   checker.min_words = 5;
+  checker.count_name = "num_reads";
   checker.has_min_len = false;
   checker.show_lengths = true;
   checker.cut_pair_names = false;

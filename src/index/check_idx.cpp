@@ -7,8 +7,8 @@
 #include "common/bit_dna.h"
 #include "common/constants.h"
 #include "common/mt_random.h"
+#include "common/number_word.h"
 #include "common/std_out.h"
-#include "common/strings.h"
 #include "index/kmer_keys.h"
 #include "index/probe.h"
 
@@ -55,11 +55,9 @@ int check_idx(args_t args) {
     print_check_idx_usage();
     return 3;
   }
-  const int k = strTo<int>(args[1]);
-  if (k < 1 || k > MAX_INSPECT_KMER) {
-    print_check_idx_usage();
+  int k = 0;
+  if (!whole_arg(args[1], "kmer_size", 1, MAX_INSPECT_KMER, k))
     return 3;
-  }
   MT_random gen;
   print_read_kmers(std::cout, args[0], 0, k, gen);
   print_read_kmers(std::cout, compleseq(args[0]), 1, k, gen);

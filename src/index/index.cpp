@@ -12,8 +12,8 @@
 #include "commands.h"
 #include "common/constants.h"
 #include "common/genome.h"
+#include "common/number_word.h"
 #include "common/parallel.h"
-#include "common/strings.h"
 #include "index/gz_member.h"
 #include "index/gz_writer.h"
 #include "index/index_file.h"
@@ -70,7 +70,8 @@ int parse_index_args(const args_t &args, index_args_t &a) {
       std::cerr << "Invalid argument: " << args[i] << "\n";
       return 3;
     }
-    a.mode = strTo<int>(args[i + 1]);
+    if (!whole_kind_arg(args[i + 1], "-I", 0, NUM_INDEX_MODES - 1, a.mode))
+      return 3;
     i += 2;
     if (a.mode < 0 || a.mode >= NUM_INDEX_MODES) {
       std::cerr << "Invalid index mode: " << a.mode << "\n";
@@ -82,7 +83,9 @@ int parse_index_args(const args_t &args, index_args_t &a) {
     return 3;
   }
   a.genome_path = args[i];
-  a.k = strTo<int>(args[i + 1]);
+  if (!whole_kind_arg(args[i + 1], "k-mer_size", MIN_KMER_SIZE, MAX_KMER_SIZE,
+                      a.k))
+    return 3;
   a.out_path = args[i + 2];
   if (a.k < MIN_KMER_SIZE || a.k > MAX_KMER_SIZE) {
     std::cerr << "k-mer size toooo big... or small! -- " << a.k << "\n";

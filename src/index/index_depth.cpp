@@ -9,6 +9,7 @@
 #include "commands.h"
 #include "common/constants.h"
 #include "common/genome.h"
+#include "common/number_word.h"
 #include "common/std_out.h"
 #include "common/strings.h"
 #include "index/kmer_keys.h"
@@ -103,11 +104,9 @@ int index_depth(args_t args) {
     return 3;
   }
   const std::string &path = args[0];
-  const int k = strTo<int>(args[1]);
-  if (k < 0 || k > MAX_INSPECT_KMER) {
-    print_index_depth_usage();
+  int k = 0;
+  if (!whole_arg(args[1], "kmer_size", 1, MAX_INSPECT_KMER, k))
     return 3;
-  }
   if (stdout_clash({path}))
     return 1;
   std::ifstream in;

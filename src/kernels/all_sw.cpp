@@ -6,7 +6,6 @@
 #include "commands.h"
 #include "common/constants.h"
 #include "common/std_out.h"
-#include "common/strings.h"
 #include "kernels/kernel_probe.h"
 #include "kernels/path.h"
 #include "kernels/path_print.h"
@@ -52,7 +51,7 @@ void print_path_bytes(const std::string &path) {
   std::cout << "\n";
 }
 
-void global_sections(const inspect_input_t &in, const args_t &args) {
+void global_sections(const inspect_input_t &in) {
   std::string path;
   int first = wrap(2LL * in.gap);
   int open = wrap((long long)(in.gap) + in.extend);
@@ -71,9 +70,8 @@ void global_sections(const inspect_input_t &in, const args_t &args) {
 
   std::cout << "Broken Affine, ends-free (on reference) Needleman-Wunsch\n";
   sw_nw aligner;
-  aligner.setup_penalties(in.mat, in.mm, open, in.extend, strTo<int>(args[7]),
-                          strTo<int>(args[8]), strTo<int>(args[9]),
-                          strTo<int>(args[10]));
+  aligner.setup_penalties(in.mat, in.mm, open, in.extend, in.sw[0], in.sw[1],
+                          in.sw[2], in.sw[3]);
   aligner.setup_read_reference(in.read_bit, in.read_bit, int(in.ref.size()),
                                in.band);
   uint32_t start = 1;
@@ -84,13 +82,12 @@ void global_sections(const inspect_input_t &in, const args_t &args) {
   print_SW_path2(std::cout, path, in.ref, in.seq);
 }
 
-void local_section(const inspect_input_t &in, const args_t &args) {
+void local_section(const inspect_input_t &in) {
   std::string path;
   uint32_t ref_start = 0, seq_start = 0;
   std::cout << "Affine, Smith-Waterman\n";
   int score = ro_affine_sw(path, ref_start, seq_start, in.ref, in.seq, in.band,
-                           strTo<int>(args[7]), strTo<int>(args[8]),
-                           strTo<int>(args[9]), strTo<int>(args[10]));
+                           in.sw[0], in.sw[1], in.sw[2], in.sw[3]);
   std::cout << "Score = " << score << "\n";
   mm_gap_t mm_gap;
   std::string cigar =
@@ -118,8 +115,8 @@ int all_sw_run(const args_t &args) {
   inspect_input_t in;
   if (!prepare_probe(in, args))
     return 3;
-  global_sections(in, args);
-  local_section(in, args);
+  global_sections(in);
+  local_section(in);
   if (in.seq.size() < in.ref.size())
     mismatch_section(in);
   return finish_stdout();

@@ -1,14 +1,15 @@
 #include "simulate/gap_reads.h"
 
 #include <algorithm>
+#include <climits>
 #include <fstream>
 #include <iostream>
 
 #include "common/bit_dna.h"
 #include "common/constants.h"
 #include "common/mt_random.h"
+#include "common/number_word.h"
 #include "common/std_out.h"
-#include "common/strings.h"
 #include "simulate/fastq_record.h"
 #include "simulate/sim_checks.h"
 #include "simulate/sim_genome.h"
@@ -122,15 +123,12 @@ void simulate_gap_reads(const gap_reads_params_t &params,
 
 static bool parse_gap_reads_args(const args_t &args,
                                  gap_reads_params_t &params) {
-  if (args.size() != 6)
-    return false;
   params.genome_filename = args[0];
-  params.read_len = strTo<int>(args[1]);
-  params.num_reads = strTo<long>(args[2]);
-  params.percent_mismatch = strTo<double>(args[3]) / 100.0;
-  params.num_gaps = strTo<int>(args[4]);
-  params.gap_len = strTo<int>(args[5]);
-  return true;
+  return whole_arg(args[1], "read_len", 1, INT_MAX, params.read_len) &&
+         whole_arg(args[2], "num_reads", 0, INT64_MAX, params.num_reads) &&
+         read_percent(args[3], "%_mismatch", params.percent_mismatch) &&
+         whole_arg(args[4], "num_gaps", 0, INT_MAX, params.num_gaps) &&
+         whole_arg(args[5], "gap_len", INT_MIN, INT_MAX, params.gap_len);
 }
 
 // An insertion may be at most one base longer than the read: beyond that no
@@ -143,15 +141,17 @@ static bool check_gap_len(const gap_reads_params_t &params) {
 }
 
 int gap_reads(args_t args) {
-  gap_reads_params_t params;
-  if (!parse_gap_reads_args(args, params)) {
+  if (args.size() != 6) {
     gap_reads_usage();
     return 3;
   }
+  gap_reads_params_t params;
+  if (!parse_gap_reads_args(args, params))
+    return 3;
   // The refusals guard runs that could never finish; a run asked for no
   // read always does.
   const bool any = params.num_reads > 0;
-  if (any && (!check_read_len(params.read_len) || !check_gap_len(params)))
+  if (any && !check_gap_len(params))
     return 3;
   if (stdout_clash({params.genome_filename}))
     return 1;

@@ -10,7 +10,7 @@
 #include "common/constants.h"
 #include "common/genome.h"
 #include "common/mt_random.h"
-#include "common/strings.h"
+#include "common/number_word.h"
 #include "simulate/fastq_record.h"
 #include "simulate/sim_checks.h"
 #include "simulate/sim_genome.h"
@@ -143,18 +143,17 @@ bool simulate_pair_reads(const pair_reads_params_t &params,
 
 static bool parse_pair_reads_args(const args_t &args,
                                   pair_reads_params_t &params) {
-  if (args.size() != 9)
-    return false;
   params.genome_filename = args[0];
-  params.read_len1 = strTo<int>(args[1]);
-  params.read_len2 = strTo<int>(args[2]);
-  params.num_reads = strTo<long>(args[3]);
-  params.mismatch_rate = strTo<double>(args[4]) / 100.0;
-  params.avg_template_len = strTo<double>(args[5]);
-  params.sd_template_len = strTo<double>(args[6]);
-  params.percent_unmappble = strTo<double>(args[7]) / 100.0;
   params.output_prefix = args[8];
-  return true;
+  return whole_arg(args[1], "read_len1", 1, INT_MAX, params.read_len1) &&
+         whole_arg(args[2], "read_len2", 1, INT_MAX, params.read_len2) &&
+         whole_arg(args[3], "num_pairs", 0, INT64_MAX, params.num_reads) &&
+         read_percent(args[4], "%_mismatch", params.mismatch_rate) &&
+         real_arg(args[5], "avg_template_len", 0, NO_UPPER_LIMIT,
+                  params.avg_template_len) &&
+         real_arg(args[6], "sd_template_len", 0, NO_UPPER_LIMIT,
+                  params.sd_template_len) &&
+         read_percent(args[7], "%unmappable", params.percent_unmappble);
 }
 
 // The length draw lies within 12 standard deviations of the mean; some
@@ -196,17 +195,16 @@ static bool open_reads_file(std::ofstream &file, const std::string &name) {
 }
 
 int pair_reads(args_t args) {
-  pair_reads_params_t params;
-  if (!parse_pair_reads_args(args, params)) {
+  if (args.size() != 9) {
     pair_reads_usage();
     return 3;
   }
+  pair_reads_params_t params;
+  if (!parse_pair_reads_args(args, params))
+    return 3;
   // The refusals guard runs that could never finish; a run asked for no
   // pair always does.
   const bool any = params.num_reads > 0;
-  if (any &&
-      (!check_read_len(params.read_len1) || !check_read_len(params.read_len2)))
-    return 3;
   std::ifstream genome_file;
   if (!open_genome_file(genome_file, params.genome_filename))
     return 3;

@@ -14,7 +14,7 @@
 #include "common/constants.h"
 #include "common/genome.h"
 #include "common/mt_random.h"
-#include "common/strings.h"
+#include "common/number_word.h"
 #include "simulate/coord_map.h"
 #include "simulate/edits_file.h"
 #include "simulate/sim_checks.h"
@@ -168,6 +168,15 @@ bool report_write_failure(const std::ostream &os, const std::string &file) {
   return true;
 }
 
+// The gap length law needs a parameter of at least 0: below it, gaps of
+// length 0 arise.
+bool read_mutation_params(const args_t &args, mutation_params_t &p) {
+  return read_percent(args[1], "%_mismatch", p.percent_mismatch) &&
+         read_percent(args[2], "%_gapped", p.percent_gapped) &&
+         real_arg(args[3], "gap_len_param", 0, NO_UPPER_LIMIT,
+                  p.avg_gap_length);
+}
+
 } // namespace
 
 int random_genome(args_t args) {
@@ -177,15 +186,9 @@ int random_genome(args_t args) {
   }
   const std::string genome_filename = args[0];
   mutation_params_t p;
-  p.percent_mismatch = strTo<double>(args[1]) / 100;
-  p.percent_gapped = strTo<double>(args[2]) / 100;
-  p.avg_gap_length = strTo<double>(args[3]);
-  const std::string output_prefix = args[4];
-  if (p.avg_gap_length < 0) {
-    std::cerr << "ERROR: Bad gap length parameter: " << p.avg_gap_length
-              << "\n";
+  if (!read_mutation_params(args, p))
     return 3;
-  }
+  const std::string output_prefix = args[4];
 
   std::ifstream genome_file(genome_filename);
   if (!genome_file) {

@@ -5,14 +5,16 @@
 #include <unistd.h>
 
 #include "common/genome.h"
+#include "common/number_word.h"
 #include "common/path_utils.h"
 #include "simulate/sim_genome.h"
 
-bool check_read_len(int64_t read_len) {
-  if (read_len >= 1)
-    return true;
-  std::cerr << "ERROR: Bad read length: " << read_len << std::endl;
-  return false;
+bool read_percent(const std::string &word, const char *name,
+                  double &probability) {
+  if (!real_arg(word, name, 0, 100, probability))
+    return false;
+  probability /= 100.0;
+  return true;
 }
 
 bool check_windows(const sim_genome_t &genome, int64_t read_len,

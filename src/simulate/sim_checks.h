@@ -6,9 +6,13 @@
 
 struct sim_genome_t;
 
+// A percentage argument (0 to 100) as the probability it stands for; false
+// after the message when the word is none.
+bool read_percent(const std::string &word, const char *name,
+                  double &probability);
+
 // Start-up refusals shared by the simulators. Each writes its one-line
 // error to standard error and returns false when the run can never finish.
-bool check_read_len(int64_t read_len);
 // Some sequence must hold `window_len` clean bases for a read of `read_len`.
 bool check_windows(const sim_genome_t &genome, int64_t read_len,
                    int64_t window_len);

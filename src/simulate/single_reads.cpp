@@ -1,14 +1,15 @@
 #include "simulate/single_reads.h"
 
 #include <algorithm>
+#include <climits>
 #include <fstream>
 #include <iostream>
 
 #include "common/bit_dna.h"
 #include "common/constants.h"
 #include "common/mt_random.h"
+#include "common/number_word.h"
 #include "common/std_out.h"
-#include "common/strings.h"
 #include "simulate/fastq_record.h"
 #include "simulate/sim_checks.h"
 #include "simulate/sim_genome.h"
@@ -120,34 +121,37 @@ void simulate_single_reads(const single_reads_params_t &params,
     single_read_attempt(params, genome, gen, num_gen, out);
 }
 
-static bool parse_single_reads_args(const args_t &args,
+// The position of the genome file among the arguments (after -i), or -1
+// for the usage text.
+static int single_reads_offset(const args_t &args) {
+  if (args.size() == 6 && args[0] == "-i")
+    return 1;
+  return args.size() == 5 ? 0 : -1;
+}
+
+static bool parse_single_reads_args(const args_t &args, size_t off,
                                     single_reads_params_t &params) {
-  size_t off = 0;
-  if (args.size() == 6 && args[0] == "-i") {
-    params.ion = true;
-    off = 1;
-  } else if (args.size() != 5) {
-    return false;
-  }
+  params.ion = off == 1;
   params.genome_filename = args[off];
-  params.read_len = strTo<int>(args[off + 1]);
-  params.num_reads = strTo<long>(args[off + 2]);
-  params.percent_mismatch = strTo<double>(args[off + 3]) / 100.0;
-  params.percent_unmappble = strTo<double>(args[off + 4]) / 100.0;
-  return true;
+  return whole_arg(args[off + 1], "read_len", 1, INT_MAX, params.read_len) &&
+         whole_arg(args[off + 2], "num_reads", 0, INT64_MAX,
+                   params.num_reads) &&
+         read_percent(args[off + 3], "%_mismatch", params.percent_mismatch) &&
+         read_percent(args[off + 4], "%_unmappable", params.percent_unmappble);
 }
 
 int single_reads(args_t args) {
-  single_reads_params_t params;
-  if (!parse_single_reads_args(args, params)) {
+  const int off = single_reads_offset(args);
+  if (off < 0) {
     single_reads_usage();
     return 3;
   }
+  single_reads_params_t params;
+  if (!parse_single_reads_args(args, size_t(off), params))
+    return 3;
   // The refusals guard runs that could never finish; a run asked for no
   // read always does.
   const bool any = params.num_reads > 0;
-  if (any && !check_read_len(params.read_len))
-    return 3;
   if (stdout_clash({params.genome_filename}))
     return 1;
   std::ifstream genome_file;

@@ -1,9 +1,10 @@
 // fastq_filter: keeps reads (or pairs) with enough good bases in one end.
+#include <climits>
 #include <iostream>
 
 #include "commands.h"
 #include "common/constants.h"
-#include "common/strings.h"
+#include "common/number_word.h"
 #include "tools/read_filters.h"
 
 int fastq_filter(args_t args) {
@@ -19,13 +20,15 @@ int fastq_filter(args_t args) {
     return 3;
   }
   filter_rule_t rule;
-  rule.phred_score = strTo<int>(args[0]);
+  if (!whole_kind_arg(args[0], "phred_score", 0, INT_MAX, rule.phred_score))
+    return 3;
   if (rule.phred_score < 0) {
     std::cerr << "Error: Invalid Phred score: " << rule.phred_score
               << std::endl;
     return 3;
   }
-  rule.percent = strTo<double>(args[1]);
+  if (!real_kind_arg(args[1], "percent", 0, 100, rule.percent))
+    return 3;
   if (rule.percent < 0 || rule.percent > 100) {
     std::cerr << "Error: Invalid percent: " << rule.percent << std::endl;
     return 3;

@@ -1,11 +1,12 @@
 // fastq_trim: BWA-style 3' quality trimming of a FASTQ file to stdout.
+#include <climits>
 #include <iostream>
 
 #include "commands.h"
 #include "common/constants.h"
+#include "common/number_word.h"
 #include "common/quality.h"
 #include "common/std_out.h"
-#include "common/strings.h"
 #include "tools/fastq_rewrite.h"
 #include "tools/tool_io.h"
 
@@ -35,8 +36,11 @@ int fastq_trim(args_t args) {
               << std::endl;
     return 3;
   }
-  const int min_len = strTo<int>(args[0]);
-  const int threshold = strTo<int>(args[1]);
+  // A threshold of 0 or less would trim every read away.
+  int min_len = 0, threshold = 0;
+  if (!whole_arg(args[0], "min_len", 0, INT_MAX, min_len) ||
+      !whole_arg(args[1], "Phred_score", 1, INT_MAX, threshold))
+    return 3;
   fast reader;
   if (!open_whole_names(reader, args[2]))
     return 3;

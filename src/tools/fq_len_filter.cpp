@@ -1,9 +1,10 @@
 // fq_len_filter: keeps reads (or pairs) whose ends are long enough.
+#include <climits>
 #include <iostream>
 
 #include "commands.h"
 #include "common/constants.h"
-#include "common/strings.h"
+#include "common/number_word.h"
 #include "tools/read_filters.h"
 
 int fq_len_filter(args_t args) {
@@ -18,7 +19,8 @@ int fq_len_filter(args_t args) {
   }
   filter_rule_t rule;
   rule.by_quality = false;
-  rule.min_len = strTo<int>(args[0]);
+  if (!whole_kind_arg(args[0], "min_len", 0, INT_MAX, rule.min_len))
+    return 3;
   if (rule.min_len < 0) {
     std::cerr << "Error: Invalid min_len: " << rule.min_len << std::endl;
     return 3;

@@ -1,12 +1,13 @@
 // sample_reads: a reproducible uniform sample of reads or read pairs.
 #include <algorithm>
+#include <climits>
 #include <iostream>
 #include <memory>
 #include <sys/stat.h>
 
 #include "commands.h"
 #include "common/constants.h"
-#include "common/strings.h"
+#include "common/number_word.h"
 #include "tools/reservoir.h"
 #include "tools/tool_io.h"
 
@@ -77,7 +78,9 @@ int sample_reads(args_t args) {
     return 3;
   }
   const int num_inputs = int(args.size()) - 2;
-  const int num_reads = strTo<int>(args[0]);
+  int num_reads = 0;
+  if (!whole_kind_arg(args[0], "num_reads", 0, INT_MAX, num_reads))
+    return 3;
   if (num_reads < 0) {
     std::cerr << "Error: Invalid number of reads: " << num_reads << std::endl;
     return 3;

@@ -8,6 +8,7 @@
 #include "common/bit_dna.h"
 #include "common/constants.h"
 #include "common/genome.h"
+#include "common/number_word.h"
 #include "common/std_out.h"
 #include "common/strings.h"
 #include "tools/text_input.h"
@@ -44,11 +45,18 @@ int subseq(args_t args) {
     subseq_usage();
     return 3;
   }
-  const int64_t start = strTo<long>(args[1]);
-  const int64_t end = strTo<long>(args[2]);
+  int64_t start = 0, end = 0;
+  if (!whole_kind_arg(args[1], "start", 1, INT64_MAX, start) ||
+      !whole_kind_arg(args[2], "end", 1, INT64_MAX, end))
+    return 3;
   if (end < start) {
     std::cerr << "ERROR: End before Start!";
     return 2;
+  }
+  // Positions are one based: no region starts before the first base.
+  if (start < 1) {
+    report_number_word("start", whole_what(1, INT64_MAX), args[1]);
+    return 3;
   }
   std::ifstream in;
   if (!open_text_input(in, args[0])) {

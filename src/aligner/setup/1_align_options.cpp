@@ -1,5 +1,7 @@
 #include "aligner/setup/1_align_options.h"
 
+#include <climits>
+#include <cmath>
 #include <fstream>
 #include <iostream>
 
@@ -7,6 +9,7 @@
 #include "aligner/setup/param_reader.h"
 #include "aligner/setup/params.h"
 #include "common/fast.h"
+#include "common/number_word.h"
 #include "common/path_utils.h"
 #include "common/std_out.h"
 #include "common/strings.h"
@@ -19,6 +22,7 @@ const int MAX_SCORE_VALUE = 1000;
 const int MAX_EXT_LENGTH = 10000;
 const int MAX_EDIT_COUNT = 100000;
 const int MAX_PAIRING_PRIOR = 100000;
+const int MAX_THREADS = 255;
 
 // Tolerance values kept until the penalty allowances are built.
 struct tolerance_t {
@@ -73,12 +77,30 @@ param_reader make_reader() {
                        "novo"});
 }
 
-// The value of an integer option; false when it was not given.
-bool int_val(const param_reader &r, const char *name, int &v) {
+// "[-p] " or "[--max_occ] ", the start of an option's messages.
+std::string option_tag(const std::string &name) {
+  return (name.size() == 1 ? "[-" : "[--") + name + "] ";
+}
+
+// The value of an integer option. False when it was not given, when an
+// earlier option already failed (`status` set), or when its word is no whole
+// number an int holds: then `status` is 3 after a message that names the
+// range from `min` to `max` the option takes. The option's own checks of
+// that range follow the call.
+bool int_val(const param_reader &r, const char *name, int64_t min, int64_t max,
+             int &status, int &v) {
+  if (status != 0)
+    return false;
   std::string text = r.get_val(name);
   if (text.empty())
     return false;
-  v = strTo<int>(text);
+  int64_t w = 0;
+  if (!whole_word(text, INT_MIN, INT_MAX, w)) {
+    status =
+        fail(option_tag(name) + number_complaint(whole_what(min, max), text));
+    return false;
+  }
+  v = int(w);
   return true;
 }
 
@@ -141,20 +163,20 @@ int flags_and_presets(const param_reader &r, tolve_params_t *p) {
     fast_preset(p);
   if (!r.get_val("a").empty())
     accurate_preset(p);
-  int v;
-  if (int_val(r, "p", v)) {
+  int v, s = 0;
+  if (int_val(r, "p", 1, MAX_THREADS, s, v)) {
     if (v <= 0)
       return fail("[-p] Need at least one thread");
-    if (v > 255)
+    if (v > MAX_THREADS)
       return fail("[-p] Maximum number of threads is 255");
     p->NUM_THREADS = v;
   }
-  if (int_val(r, "n", v)) {
+  if (int_val(r, "n", 1, INT_MAX, s, v)) {
     if (v <= 0)
       return fail("[-n] Need at least one hit");
     p->MAX_HITS = v;
   }
-  return 0;
+  return s;
 }
 
 // -r and -o take a whole number as a count and anything else as a rate.
@@ -164,14 +186,18 @@ int count_or_rate(const param_reader &r, const char *name, float &rate,
   std::string text = r.get_val(name);
   if (text.empty())
     return 0;
-  int i = strTo<int>(text);
-  float f = strTo<float>(text);
+  float f = 0;
+  if (!real_word(text, -NO_UPPER_LIMIT, NO_UPPER_LIMIT, f))
+    return fail(option_tag(name) +
+                number_complaint("a count from 0 to " + toStr(MAX_EDIT_COUNT) +
+                                     " or a rate from 0 to below 1",
+                                 text));
   if (f < 0)
     return fail(negative);
-  if (f == static_cast<float>(i)) {
-    if (i > MAX_EDIT_COUNT)
+  if (f == std::floor(f)) {
+    if (f > MAX_EDIT_COUNT)
       return fail(too_many);
-    count = i;
+    count = static_cast<int>(f);
     return 0;
   }
   rate = f;
@@ -184,9 +210,9 @@ int count_or_rate(const param_reader &r, const char *name, float &rate,
 // A non-negative score at most MAX_SCORE_VALUE.
 int score_opt(const param_reader &r, const char *name, int &field,
               const std::string &negative, const std::string &label) {
-  int v;
-  if (!int_val(r, name, v))
-    return 0;
+  int v, s = 0;
+  if (!int_val(r, name, 0, MAX_SCORE_VALUE, s, v))
+    return s;
   if (v < 0)
     return fail(negative);
   if (v > MAX_SCORE_VALUE)
@@ -209,14 +235,15 @@ int tolerance_opts(const param_reader &r, tolerance_t &t) {
   if (s)
     return s;
   int v;
-  if (int_val(r, "e", v)) {
+  if (int_val(r, "e", 0, MAX_EXT_LENGTH, s, v)) {
     if (v < 0)
       return fail("[-e] Negative extension length");
     if (v > MAX_EXT_LENGTH)
       return fail("[-e] Maximum extension length is " + toStr(MAX_EXT_LENGTH));
     t.max_ext = v;
   }
-  if ((s = score_opt(r, "nw_mat", t.m_score,
+  if (s ||
+      (s = score_opt(r, "nw_mat", t.m_score,
                      "[--nw_mat] Negative NW match score", "NW match score")))
     return s;
   if ((s = score_opt(r, "nw_sub", t.mm_pen,
@@ -236,45 +263,45 @@ int tolerance_opts(const param_reader &r, tolerance_t &t) {
 }
 
 int read_length_opts(const param_reader &r, tolve_params_t *p) {
-  int v;
-  if (int_val(r, "h", v)) {
+  int v, s = 0;
+  if (int_val(r, "h", 0, INT_MAX, s, v)) {
     if (v < 0)
       return fail("[-h] Negative end penalty length");
     p->end_gap_dist = v;
   }
-  if (int_val(r, "b", v)) {
+  if (int_val(r, "b", 0, INT_MAX, s, v)) {
     if (v < 0)
       return fail("[-b] Negative barcode length");
     p->barcode_len = v;
   }
-  if (int_val(r, "i", v)) {
+  if (int_val(r, "i", 1, INT_MAX, s, v)) {
     if (v <= 0)
       return fail("[-i] Bad maximum template length");
     p->MAX_TEMPLATE_SIZE = v;
   }
-  if (int_val(r, "m", v)) {
+  if (int_val(r, "m", 1, INT_MAX, s, v)) {
     if (v <= 0)
       return fail("[-m] Bad average template length");
     p->MEAN_TEMPLATE_SIZE = v;
   }
-  return 0;
+  return s;
 }
 
 int pairing_opts(const param_reader &r, tolve_params_t *p) {
   if (!r.get_val("s").empty())
     p->no_pair_sw = true;
-  int v;
-  if (int_val(r, "sec_num", v)) {
+  int v, s = 0;
+  if (int_val(r, "sec_num", 0, INT_MAX, s, v)) {
     if (v < 0)
       return fail("[--sec_num] Negative number of hits");
     p->NUM_SECONDARY_PAIR = v;
   }
-  if (int_val(r, "l", v)) {
+  if (int_val(r, "l", 0, INT_MAX, s, v)) {
     if (v < 0)
       return fail("[-l] Bad min length val");
     p->read_min_length = v;
   }
-  if (int_val(r, "d", v)) {
+  if (int_val(r, "d", 0, MAX_PAIRING_PRIOR, s, v)) {
     if (v < 0)
       return fail("[-d] Bad Phred pairing prior");
     if (v > MAX_PAIRING_PRIOR)
@@ -282,12 +309,12 @@ int pairing_opts(const param_reader &r, tolve_params_t *p) {
                   toStr(MAX_PAIRING_PRIOR));
     p->PHRED_PAIRING_PRIOR = v;
   }
-  if (int_val(r, "c", v)) {
+  if (int_val(r, "c", 0, 100, s, v)) {
     if (v < 0 || v > 100)
       return fail("[-c] Bad percentage");
     p->MIN_PERCENT_READ = v;
   }
-  return 0;
+  return s;
 }
 
 // The hybrid files of prefix `prefix`: one, or two for pairs; none without
@@ -315,6 +342,13 @@ int stdout_opt(const param_reader &r, const tolve_params_t *p,
 // be the index or a read file.
 int hybrid_opt(const param_reader &r, tolve_params_t *p,
                const std::vector<std::string> &inputs) {
+  // The gap length of -g is taken and never used; its word must still be one.
+  int gap, s = 0;
+  if (int_val(r, "g", 0, INT_MAX, s, gap) && gap < 0)
+    return fail(option_tag("g") +
+                number_complaint(whole_what(0, INT_MAX), r.get_val("g")));
+  if (s)
+    return s;
   std::string prefix = r.get_val("y");
   if (prefix.empty())
     return 0;
@@ -353,13 +387,13 @@ int sw_opts(const param_reader &r, tolve_params_t *p) {
 }
 
 int seeding_opts(const param_reader &r, tolve_params_t *p) {
-  int v;
-  if (int_val(r, "max_occ", v)) {
+  int v, s = 0;
+  if (int_val(r, "max_occ", 0, INT_MAX, s, v)) {
     if (v < 0)
       return fail("[--max_occ] Negative maximum occurance");
     p->MAX_NUM_HASH = v;
   }
-  if (int_val(r, "max_occ_nw", v)) {
+  if (int_val(r, "max_occ_nw", 0, INT_MAX, s, v)) {
     if (v < 0)
       return fail("[--max_occ_nw] Negative maximum occurance for NW");
     p->PHASE_2_LENGTH_SW = v;
@@ -368,22 +402,22 @@ int seeding_opts(const param_reader &r, tolve_params_t *p) {
       p->MAX_NUM_HASH = v;
     }
   }
-  if (int_val(r, "look_ahead", v)) {
+  if (int_val(r, "look_ahead", 0, INT_MAX, s, v)) {
     if (v < 0)
       return fail("[--look_ahead] Negative look ahead");
     p->LOOK_AHEAD_NUM = v;
   }
-  if (int_val(r, "kmer_pen", v)) {
+  if (int_val(r, "kmer_pen", 0, INT_MAX, s, v)) {
     if (v < 0)
       return fail("[--kmer_pen] Negative penalty factor");
     p->NUM_VAL = v;
   }
-  if (int_val(r, "look_ahead_nw", v)) {
+  if (int_val(r, "look_ahead_nw", 0, INT_MAX, s, v)) {
     if (v < 0)
       return fail("[--look_ahead_nw] Negative look ahead for gapped alignment");
     p->LOOK_AHEAD_NUM_SW = v;
   }
-  if (int_val(r, "kmer_pen_nw", v)) {
+  if (int_val(r, "kmer_pen_nw", 0, INT_MAX, s, v)) {
     if (v < 0) {
       std::cerr << "[--kmer_pen_nw] Negative penalty factor for gapped "
                    "alignment: "
@@ -396,12 +430,12 @@ int seeding_opts(const param_reader &r, tolve_params_t *p) {
     // given. Moving it to NUM_VAL_SW would make it do nothing.
     p->NUM_VAL = v;
   }
-  return 0;
+  return s;
 }
 
 int quality_opts(const param_reader &r, tolve_params_t *p) {
-  int v;
-  if (int_val(r, "trim", v)) {
+  int v, s = 0;
+  if (int_val(r, "trim", 0, INT_MAX, s, v)) {
     if (v < 0) {
       std::cerr << "[--trim] Negative quality for trimming: " << v << "\n";
       return 3;
@@ -412,8 +446,8 @@ int quality_opts(const param_reader &r, tolve_params_t *p) {
               << "\n";
   }
   std::string q = r.get_val("qual");
-  if (q.empty())
-    return 0;
+  if (s || q.empty())
+    return s;
   const char *formats[qual_fmt::COUNT] = {"sanger", "ill_13", "ill_15",
                                           "solexa"};
   for (int i = 0; i < qual_fmt::COUNT; i++)

@@ -27,7 +27,7 @@ done
 for k in 0 -1 33 abc; do
   run check_idx ACGTACGTACGTACGTACGTACGTACGTACGTACGT "$k"
   expect_status 3 "check_idx k $k"
-  expect_err_is "${check_usage[@]}"
+  expect_err_is "ERROR: kmer_size must be a whole number from 1 to 32, not \"$k\""
   expect_out_empty
 done
 
@@ -83,10 +83,11 @@ for words in "" "g.fa" "g.fa 3 x"; do
 done
 
 printf 'junk before\n>chrA first record\n NTACA \nNTAC\n\nGTTT\r\n>chrB\nTACTACTAC\n' >g.fa
-for k in -1 33; do
+for k in 0 -1 33; do
   run index_depth g.fa "$k"
   expect_status 3 "index_depth k $k"
-  expect_err_is "${depth_usage[@]}"
+  expect_err_is "ERROR: kmer_size must be a whole number from 1 to 32, not \"$k\""
+  expect_out_empty
 done
 
 run index_depth g.fa 3
@@ -95,10 +96,6 @@ expect_err_is "Found chrA"
 printf 'chrA\t%s\t1\n' 2 4 5 6 7 7 >want
 expect_out_file want
 
-run index_depth g.fa 0
-expect_status 0 "index_depth k 0"
-expect_err_is "Found chrA"
-expect_out_empty
 
 printf '>short\nTANCA\n' >short.fa
 run index_depth short.fa 3

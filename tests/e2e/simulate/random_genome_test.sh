@@ -25,7 +25,7 @@ expect_err_is "ERROR: Cannot write genome file, nodir/out.fa"
 
 run random_genome in.fa 1 1 -0.5 out
 expect_status 3 "negative gap length parameter"
-expect_err_is "ERROR: Bad gap length parameter: -0.5"
+expect_err_is 'ERROR: gap_len_param must be a number of at least 0, not "-0.5"'
 
 printf 'acgt\n' >noseq.fa
 run random_genome noseq.fa 1 1 1 out

@@ -36,11 +36,12 @@ expect_out_file want.fq
 # A read shorter than min_len is kept whole.
 run fastq_trim 7 20 t.fq
 expect_out_file t.fq
+# A threshold below 1 would trim every read away.
 for score in 0 -3; do
   run fastq_trim 1 $score t.fq
-  expect_status 0 "score $score"
-  printf '@t1/1 keep this\nN\n+\n#\n@t2\nN\n+\n#\n@t3 x\nN\n+\n#\n' >want.fq
-  expect_out_file want.fq
+  expect_status 3 "score $score"
+  expect_out_empty
+  expect_err_is "ERROR: Phred_score must be a whole number from 1 to 2147483647, not \"$score\""
 done
 
 run fastq_trim 1 20 missing.fq

@@ -1,0 +1,108 @@
+#include "common/number_word.h"
+
+#include <cmath>
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+// Extracts one T from the whole word; blanks may surround it.
+template <typename T> bool whole_of(const std::string &word, T &value) {
+  std::istringstream is(word);
+  is >> value;
+  if (is.fail())
+    return false;
+  is >> std::ws;
+  return is.eof();
+}
+
+template <typename R>
+bool real_in(const std::string &word, double min, double max, R &value) {
+  R v{};
+  if (!whole_of(word, v) || !std::isfinite(v) || !(v >= min && v <= max))
+    return false;
+  value = v;
+  return true;
+}
+
+std::string real_text(double v) {
+  std::ostringstream os;
+  os << v;
+  return os.str();
+}
+
+} // namespace
+
+bool whole_word(const std::string &word, int64_t min, int64_t max,
+                int64_t &value) {
+  long long v = 0;
+  if (!whole_of(word, v) || v < min || v > max)
+    return false;
+  value = v;
+  return true;
+}
+
+bool real_word(const std::string &word, double min, double max, double &value) {
+  return real_in(word, min, max, value);
+}
+
+bool real_word(const std::string &word, double min, double max, float &value) {
+  return real_in(word, min, max, value);
+}
+
+std::string whole_what(int64_t min, int64_t max) {
+  if (max == INT64_MAX)
+    return "a whole number of at least " + std::to_string(min);
+  return "a whole number from " + std::to_string(min) + " to " +
+         std::to_string(max);
+}
+
+std::string real_what(double min, double max) {
+  if (max == NO_UPPER_LIMIT)
+    return "a number of at least " + real_text(min);
+  return "a number from " + real_text(min) + " to " + real_text(max);
+}
+
+std::string number_complaint(const std::string &what, const std::string &word) {
+  return what + ", not \"" + word + "\"";
+}
+
+void report_number_word(const std::string &name, const std::string &what,
+                        const std::string &word) {
+  std::cerr << "ERROR: " << name << " must be " << number_complaint(what, word)
+            << std::endl;
+}
+
+bool whole_number_arg(const std::string &word, const std::string &name,
+                      int64_t min, int64_t max, int64_t take_min,
+                      int64_t take_max, int64_t &value) {
+  if (whole_word(word, take_min, take_max, value))
+    return true;
+  report_number_word(name, whole_what(min, max), word);
+  return false;
+}
+
+namespace {
+
+// As whole_number_arg, for a real number.
+bool real_number_arg(const std::string &word, const std::string &name,
+                     double min, double max, double take_min, double take_max,
+                     double &value) {
+  if (real_word(word, take_min, take_max, value))
+    return true;
+  report_number_word(name, real_what(min, max), word);
+  return false;
+}
+
+} // namespace
+
+bool real_arg(const std::string &word, const std::string &name, double min,
+              double max, double &value) {
+  return real_number_arg(word, name, min, max, min, max, value);
+}
+
+bool real_kind_arg(const std::string &word, const std::string &name, double min,
+                   double max, double &value) {
+  return real_number_arg(word, name, min, max, -NO_UPPER_LIMIT, NO_UPPER_LIMIT,
+                         value);
+}
