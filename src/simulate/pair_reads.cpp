@@ -207,7 +207,7 @@ int pair_reads(args_t args) {
   if (any &&
       (!check_read_len(params.read_len1) || !check_read_len(params.read_len2)))
     return 3;
-  std::ifstream genome_file;
+  line_reader_t genome_file;
   if (!open_genome_file(genome_file, params.genome_filename))
     return 3;
   std::string name1 = params.output_prefix + "_1.fq";
