@@ -354,6 +354,29 @@ case_ words_bad_trim fastq_trim 30 -20 "$IN/reads.fq"
 case_ words_bad_depth index_depth "$IN/small.fa" 0
 case_ words_bad_rate random_genome "$IN/multi.fa" 150 0.01 1 x
 
+# ---- text inputs that are no text or cannot be read ----------------------------
+# A directory, a NUL, gzip data: refused with one line, where earlier builds
+# read an empty input. NUL-only genomes give the same refusal as before, from
+# the first block instead of the whole file.
+mkdir -p "$IN/dir"
+printf '@HD\tVN:1.4\nr1\t0\tc\t1\t60\t4M\t*\t0\t0\tAC\0T\tIIII\n' >"$IN/nul.sam"
+gzip -c "$IN/raw.txt" >"$IN/raw.txt.gz"
+head -c 1000000 /dev/zero >"$IN/zeros.fa"
+printf '>a\nTACTACTAC\n>b\nAC\0GT\n' >"$IN/late_nul.fa"
+case_ text_sam_dir check_single "$IN/dir" 20 400 0 p
+case_ text_sam_nul check_pair "$IN/nul.sam" 20 400 0 0 p
+case_ text_map_dir check_single "$IN/dir" "$IN/single.sorted.sam" 5 1500 20 cs
+case_ text_edits_nul check_edits "$IN/nul.sam" "$IN/calls.vcf" 0 5 2 10 ce
+case_ text_vcf_dir check_edits "$IN/mut.edits" "$IN/dir" 0 5 2 10 ce
+case_ text_raw_gz raw2fasta "$IN/raw.txt.gz"
+case_ text_merge_nul merge_sam "$(from_old align_single out)" "$IN/nul.sam"
+case_ text_genome_dir single_reads "$IN/dir" 50 3 1 1
+case_ text_depth_late_nul index_depth "$IN/late_nul.fa" 3
+case_ text_subseq_zeros subseq "$IN/zeros.fa" 1 10
+case_ text_single_zeros single_reads "$IN/zeros.fa" 50 3 1 1
+case_ text_gap_zeros gap_reads "$IN/zeros.fa" 50 3 1 1 2
+case_ text_depth_zeros index_depth "$IN/zeros.fa" 3
+
 echo "$SAME same, $DIFFS different"
 if [ "$DIFFS" -gt 0 ]; then
   echo "different: ${DIFF_NAMES[*]}"

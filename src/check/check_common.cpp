@@ -24,8 +24,8 @@ struct check_args_t {
 };
 
 struct check_files_t {
-  std::ifstream map_file;
-  std::ifstream sam_file;
+  line_reader_t map_file;
+  line_reader_t sam_file;
   std::ofstream fq_file;
   std::ofstream out_sam_file;
   std::ofstream out_err_file;
@@ -58,13 +58,21 @@ bool open_one(Stream &s, const std::string &name, std::ios::openmode mode,
   return false;
 }
 
+bool open_input(line_reader_t &in, const std::string &name,
+                const char *message) {
+  if (line_reader_open(in, name))
+    return true;
+  std::cerr << message << name << std::endl;
+  return false;
+}
+
 bool open_files(const check_args_t &a, check_files_t &f) {
+  // The map is binary: only its reads can fail.
+  f.map_file.nul_ok = true;
   if (a.map_exists &&
-      !open_one(f.map_file, a.map_filename, std::ios::in | std::ios::binary,
-                "Could not open map file: "))
+      !open_input(f.map_file, a.map_filename, "Could not open map file: "))
     return false;
-  if (!open_one(f.sam_file, a.sam_filename, std::ios::in,
-                "Could not open SAM file: "))
+  if (!open_input(f.sam_file, a.sam_filename, "Could not open SAM file: "))
     return false;
   const std::string &p = a.output_prefix;
   const std::string fq = p + "_wrong.fq", sam = p + "_wrong.sam",
@@ -204,7 +212,8 @@ int run_checker(const args_t &args, const checker_t &checker) {
   ctx.out_err_file = &f.out_err_file;
   if (a.map_exists && !load_coord_map(f.map_file, ctx.ref_map,
                                       checker.show_lengths, std::cerr)) {
-    std::cerr << "ERROR: Malformed map file: " << a.map_filename << std::endl;
+    if (!report_input_failure(f.map_file))
+      std::cerr << "ERROR: Malformed map file: " << a.map_filename << std::endl;
     return 1;
   }
 
@@ -221,6 +230,10 @@ int run_checker(const args_t &args, const checker_t &checker) {
       return 1;
     }
     all_reads += num_aligned;
+  }
+  if (report_input_failure(f.sam_file)) {
+    close_outputs(f, a.output_prefix);
+    return 1;
   }
   if (g.short_lines > 0)
     std::cerr << "Warning: skipped " << g.short_lines

@@ -192,11 +192,11 @@ void score_indel_call(const edits_args_t &a, edits_dict_t &indel,
 
 const size_t VCF_WORDS = 7;
 
-void read_vcf(std::istream &vcf, const edits_args_t &a, edits_dict_t &snp,
+void read_vcf(line_reader_t &vcf, const edits_args_t &a, edits_dict_t &snp,
               edits_dict_t &indel, edits_outputs_t &out, edit_counts_t &c) {
   uint64_t skipped = 0;
   std::string line;
-  while (std::getline(vcf, line)) {
+  while (next_line(vcf, line)) {
     trim2(line);
     if (line.empty() || line[0] == '#')
       continue;
@@ -322,14 +322,14 @@ int check_edits(args_t args) {
   edits_outputs_t out;
   if (!open_outputs(a, out))
     return 1;
-  std::ifstream edits_file(a.edits_filename);
-  if (!edits_file) {
+  line_reader_t edits_file;
+  if (!line_reader_open(edits_file, a.edits_filename)) {
     std::cerr << "ERROR: Could not open edits file: " << a.edits_filename
               << "\n";
     return 1;
   }
-  std::ifstream vcf_file(a.vcf_filename);
-  if (!vcf_file) {
+  line_reader_t vcf_file;
+  if (!line_reader_open(vcf_file, a.vcf_filename)) {
     std::cerr << "ERROR: Could not open vcf file: " << a.vcf_filename << "\n";
     return 1;
   }
@@ -340,12 +340,16 @@ int check_edits(args_t args) {
   edits_dict_t edits_dict_snp, edits_dict_indel;
   const uint64_t skipped =
       load_edits(edits_file, edits_dict_snp, edits_dict_indel);
+  if (report_input_failure(edits_file))
+    return 1;
   if (skipped > 0)
     std::cerr << "Warning: skipped " << skipped
               << " edits lines with too few columns\n";
   std::cerr << "Reading VCF file... \n";
   edit_counts_t c;
   read_vcf(vcf_file, a, edits_dict_snp, edits_dict_indel, out, c);
+  if (report_input_failure(vcf_file))
+    return 1;
   tally_truth(edits_dict_snp, out.missed, c.total_real_variants_snp,
               c.total_real_variants_found_snp);
   tally_truth(edits_dict_indel, out.missed_indel, c.total_real_variants_indel,

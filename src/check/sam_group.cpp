@@ -7,7 +7,7 @@ namespace {
 
 bool read_record(sam_grouper_t &g, sam_line_t &line) {
   std::string text;
-  while (std::getline(*g.in, text)) {
+  while (next_line(*g.in, text)) {
     trim2(text);
     if (text.empty() || text[0] == '@')
       continue;

@@ -1,8 +1,9 @@
 #pragma once
 #include <cstdint>
-#include <istream>
 #include <string>
 #include <vector>
+
+#include "common/line_reader.h"
 
 // The checkers read SAM one read (or one pair) at a time: the record lines
 // of one read must be adjacent, as aligners write them or as a sort by read
@@ -15,7 +16,7 @@ using aln_list_t = std::vector<sam_line_t>;
 const size_t SAM_MIN_COLUMNS = 11;
 
 struct sam_grouper_t {
-  std::istream *in = nullptr;
+  line_reader_t *in = nullptr;
   // Mates are named alike up to the first blank, TAB or '/': with this set,
   // QNAME is replaced by that cut name as soon as a line is read.
   bool cut_pair_names = false;
@@ -26,5 +27,5 @@ struct sam_grouper_t {
 
 // Fills aln_list with the next group: the adjacent record lines with the
 // same QNAME. Header lines ("@") and blank lines are skipped wherever they
-// stand. Returns false at the end of the input.
+// stand. Returns false at the end of the input, or where it failed.
 bool next_sam_group(sam_grouper_t &g, aln_list_t &aln_list);

@@ -10,6 +10,7 @@
 
 #include "common/mt_random.h"
 #include "common/strings.h"
+#include "common/text_check.h"
 
 namespace {
 
@@ -76,15 +77,20 @@ bool finish_chrom(genome_sink &sink, chrom_state &cur,
   return true;
 }
 
-int load(std::istream &in, genome_sink &sink,
+bool starts_gzip(const line_reader_t &in) {
+  return in.first_count == 2 && in.first[0] == 0x1f && in.first[1] == 0x8b;
+}
+
+int load(line_reader_t &in, genome_sink &sink,
          std::map<std::string, uint64_t> &starts, long &genome_len) {
   genome_len = 0;
   chrom_state cur;
   std::string line;
   bool first = true;
-  while (std::getline(in, line)) {
-    if (int text = check_text_line(first, line.data(), line.size()))
-      return text;
+  while (next_line(in, line)) {
+    if (first && starts_gzip(in))
+      return GENOME_GZIP;
+    first = false;
     trim2(line);
     if (line.empty())
       continue;
@@ -99,11 +105,12 @@ int load(std::istream &in, genome_sink &sink,
       add_line(sink, cur, line);
     }
   }
-  // A read error ends the lines as the end of the file does; a genome cut
-  // short there must not pass for the whole one.
-  if (in.bad()) {
-    std::cerr << GENOME_READ_ERROR_MSG << std::endl;
-    return 1;
+  if (int text = genome_not_text(in))
+    return text;
+  // A genome cut short by a read error must not pass for the whole one.
+  if (in.error != 0) {
+    std::cerr << read_error_message(in.path, in.error) << std::endl;
+    return GENOME_UNREADABLE_EXIT;
   }
   if (!cur.name.empty() && !finish_chrom(sink, cur, starts, genome_len, false))
     return 2;
@@ -115,6 +122,21 @@ int load(std::istream &in, genome_sink &sink,
 }
 
 } // namespace
+
+int genome_not_text(const line_reader_t &in) {
+  if (starts_gzip(in))
+    return GENOME_GZIP;
+  return in.nul ? GENOME_NUL : 0;
+}
+
+int report_genome_input(const line_reader_t &in, int unreadable) {
+  if (int text = genome_not_text(in))
+    return report_not_text(text, in.path);
+  if (in.error == 0)
+    return 0;
+  std::cerr << read_error_message(in.path, in.error) << std::endl;
+  return unreadable;
+}
 
 int check_text_line(bool &first, const char *p, size_t n) {
   const bool at_start = first;
@@ -182,14 +204,14 @@ void report_duplicate_chromosome(const std::string &name) {
             << "Please ensure that all genome files are unique.\n";
 }
 
-int read_genome(std::istream &in, std::map<std::string, std::string> &seqs,
+int read_genome(line_reader_t &in, std::map<std::string, std::string> &seqs,
                 std::map<std::string, uint64_t> &starts, long &genome_len) {
   genome_sink sink{sink_kind::text_map};
   sink.seqs = &seqs;
   return load(in, sink, starts, genome_len);
 }
 
-int read_genome_str_bit(std::istream &in, bit_DNA_t &genome,
+int read_genome_str_bit(line_reader_t &in, bit_DNA_t &genome,
                         std::map<std::string, uint64_t> &starts,
                         long &genome_len, MT_random &gen) {
   genome.clear();
@@ -200,7 +222,7 @@ int read_genome_str_bit(std::istream &in, bit_DNA_t &genome,
   return load(in, sink, starts, genome_len);
 }
 
-int read_genome_str(std::istream &in, std::string &genome,
+int read_genome_str(line_reader_t &in, std::string &genome,
                     std::map<std::string, uint64_t> &starts, long &genome_len) {
   genome_sink sink{sink_kind::text};
   sink.text = &genome;

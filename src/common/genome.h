@@ -1,27 +1,28 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <istream>
 #include <map>
 #include <string>
 
 #include "common/bit_dna.h"
+#include "common/line_reader.h"
 
 class MT_random;
 
-// FASTA genome loaders. Starts are 1-based offsets in the concatenation of
-// all sequences in file order. Return 0, 1 when the stream could not be
-// read to its end, 2 for a duplicate name, 3 when no chromosome was read,
-// GENOME_GZIP or GENOME_NUL when the stream is no text (say so with
-// report_not_text, which gives the exit status).
-int read_genome(std::istream &in, std::map<std::string, std::string> &seqs,
+// FASTA genome loaders, reading the file that `in` has open. Starts are
+// 1-based offsets in the concatenation of all sequences in file order.
+// Return 0, 2 for a duplicate name, 3 when no chromosome was read or, after
+// the read error line naming the file, when it could not be read to its end
+// (GENOME_UNREADABLE_EXIT), GENOME_GZIP or GENOME_NUL when the file is no
+// text (say so with report_not_text, which gives the exit status).
+int read_genome(line_reader_t &in, std::map<std::string, std::string> &seqs,
                 std::map<std::string, uint64_t> &starts, long &genome_len);
-int read_genome_str_bit(std::istream &in, bit_DNA_t &genome,
+int read_genome_str_bit(line_reader_t &in, bit_DNA_t &genome,
                         std::map<std::string, uint64_t> &starts,
                         long &genome_len, MT_random &gen);
-// What a loader says when the genome file fails part way through.
-const char *const GENOME_READ_ERROR_MSG =
-    "ERROR: read error in the genome file; reading stopped early";
+// The status of a genome file that fails part way through: that of one that
+// cannot be opened, for every command that loads it this way.
+const int GENOME_UNREADABLE_EXIT = 3;
 
 // A gzip-compressed file or a binary one (an index given in place of the
 // genome) would otherwise load as sequences of raw bytes. The loaders stop
@@ -32,6 +33,14 @@ const int GENOME_NUL = 5;  // holds a NUL byte
 // The exit status of a genome that is no text: that of a genome without
 // chromosomes.
 const int GENOME_NOT_TEXT_EXIT = 3;
+
+// GENOME_GZIP when the file that `in` reads starts with the gzip magic
+// bytes, GENOME_NUL when a NUL stopped it, else 0.
+int genome_not_text(const line_reader_t &in);
+// The end of a command whose own loop read the genome through `in`: for a
+// file that is no text, report_not_text's line and status; after a read
+// error, its line and `unreadable`; else 0.
+int report_genome_input(const line_reader_t &in, int unreadable);
 
 // Checks the bytes of one line, in reading order: GENOME_GZIP when the
 // first line of a file (`first`, cleared here) starts with the gzip magic
@@ -54,5 +63,5 @@ std::string fasta_header_name(const std::string &line);
 // The two error lines of a chromosome name met twice.
 void report_duplicate_chromosome(const std::string &name);
 
-int read_genome_str(std::istream &in, std::string &genome,
+int read_genome_str(line_reader_t &in, std::string &genome,
                     std::map<std::string, uint64_t> &starts, long &genome_len);

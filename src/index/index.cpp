@@ -160,7 +160,7 @@ int build_index(const index_args_t &a, int genome_fd, uint64_t genome_size,
   const int threads = available_cores();
   std::cerr << "Reading genome...\n";
   index_genome_t g;
-  int status = read_index_genome(genome_fd, genome_size, g);
+  int status = read_index_genome(genome_fd, a.genome_path, genome_size, g);
   if (status != 0)
     return report_not_text(status, a.genome_path);
   if (uint64_t(g.length) > MAX_GENOME_LENGTH) {

@@ -1,7 +1,6 @@
 // `index_depth`: the positions of the first FASTA sequence that the default
 // index mode would keep.
 #include <cctype>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <sys/stat.h>
@@ -34,27 +33,20 @@ std::string header_name(const std::string &line) {
   return line.substr(1, end - 1);
 }
 
-// A directory opens as a stream but reads as empty; refuse it like a missing
-// file instead of listing nothing.
-bool open_input(const std::string &path, std::ifstream &in) {
+// A directory is refused like a missing file, before anything is read.
+bool open_input(const std::string &path, line_reader_t &in) {
   struct stat st;
   if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
     return false;
-  in.open(path);
-  return in.is_open();
+  return line_reader_open(in, path);
 }
 
 } // namespace
 
-bool read_first_record(std::istream &in, std::string &name, std::string &seq,
-                       int &text) {
+bool read_first_record(line_reader_t &in, std::string &name, std::string &seq) {
   std::string line;
   bool found = false;
-  bool first = true;
-  text = 0;
-  while (std::getline(in, line)) {
-    if ((text = check_text_line(first, line.data(), line.size())) != 0)
-      return found;
+  while (next_line(in, line)) {
     trim2(line);
     if (line.empty())
       continue;
@@ -109,24 +101,22 @@ int index_depth(args_t args) {
     return 3;
   if (stdout_clash({path}))
     return 1;
-  std::ifstream in;
+  line_reader_t in;
   if (!open_input(path, in)) {
     std::cerr << "Error: cannot open input file: " << path << std::endl;
     return 3;
   }
+  if (int text = check_genome_head(path))
+    return text;
   std::string name, seq;
-  int text = 0;
-  const bool found = read_first_record(in, name, seq, text);
-  if (text != 0)
-    return report_not_text(text, path);
+  const bool found = read_first_record(in, name, seq);
+  // The rest of the file is read too: a NUL or a read error past the first
+  // record shows that the file is not the FASTA text it seemed.
+  skip_rest(in);
+  if (int status = report_genome_input(in, 3))
+    return status;
   if (found)
     std::cerr << "Found " << name << "\n";
   print_depth(std::cout, name, seq, k);
-  int status = finish_stdout();
-  if (in.bad()) {
-    std::cerr << "ERROR: " << path << ": read error; reading stopped early"
-              << std::endl;
-    return 1;
-  }
-  return status;
+  return finish_stdout();
 }

@@ -3,10 +3,11 @@
 #include <cerrno>
 #include <cstring>
 #include <iostream>
-#include <unistd.h>
 
 #include "common/genome.h"
+#include "common/line_reader.h"
 #include "common/mt_random.h"
+#include "common/text_check.h"
 #include "index/kmer_keys.h"
 
 namespace {
@@ -102,16 +103,8 @@ int take_line(reading_t &r, const char *b, const char *e) {
   return 0;
 }
 
-ssize_t read_some(int fd, char *p, size_t n) {
-  for (;;) {
-    const ssize_t got = read(fd, p, n);
-    if (got >= 0 || errno != EINTR)
-      return got;
-  }
-}
-
 // Splits the file into lines; a line longer than the buffer grows it.
-int read_lines(int fd, reading_t &r) {
+int read_lines(int fd, const std::string &path, reading_t &r) {
   std::vector<char> buf(READ_BYTES);
   size_t have = 0;
   for (;;) {
@@ -119,7 +112,7 @@ int read_lines(int fd, reading_t &r) {
       buf.resize(2 * buf.size());
     const ssize_t got = read_some(fd, buf.data() + have, buf.size() - have);
     if (got < 0) {
-      std::cerr << GENOME_READ_ERROR_MSG << "\n";
+      std::cerr << read_error_message(path, errno) << "\n";
       return 1;
     }
     const bool end = got == 0;
@@ -150,11 +143,12 @@ int read_lines(int fd, reading_t &r) {
 
 } // namespace
 
-int read_index_genome(int fd, uint64_t size_hint, index_genome_t &g) {
+int read_index_genome(int fd, const std::string &path, uint64_t size_hint,
+                      index_genome_t &g) {
   g.packed.data.reserve(size_hint / 4 + 1);
   g.invalid.reserve(size_hint / 64 + 1);
   reading_t r(g);
-  int status = read_lines(fd, r);
+  int status = read_lines(fd, path, r);
   if (status != 0)
     return status;
   if (!r.name.empty() && !finish_chrom(r, false))

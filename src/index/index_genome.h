@@ -30,6 +30,8 @@ struct index_genome_t {
 
 // Same lines on standard error, statuses and starts as read_genome (a
 // duplicate name gives 2, no chromosome 3, a file that is no text
-// GENOME_GZIP or GENOME_NUL). `size_hint` (the file size, or 0)
-// lets the buffers be allocated once.
-int read_index_genome(int fd, uint64_t size_hint, index_genome_t &g);
+// GENOME_GZIP or GENOME_NUL), except that a read error, named with `path`,
+// gives 1. `size_hint` (the file size, or 0) lets the buffers be allocated
+// once.
+int read_index_genome(int fd, const std::string &path, uint64_t size_hint,
+                      index_genome_t &g);

@@ -1,8 +1,9 @@
 #pragma once
 #include <cstdint>
-#include <istream>
 #include <ostream>
 #include <string>
+
+#include "common/line_reader.h"
 
 class MT_random;
 
@@ -19,11 +20,9 @@ void print_read_kmers(std::ostream &out, const std::string &seq, int strand,
                       int k, MT_random &gen);
 
 // Reads the first FASTA record: true with its name and joined sequence when
-// a header was found. Lines are trimmed and empty ones skipped. `text` gets
-// 0, or the status of check_text_line (common/genome.h) for a file that is
-// no text, and reading then stops.
-bool read_first_record(std::istream &in, std::string &name, std::string &seq,
-                       int &text);
+// a header was found. Lines are trimmed and empty ones skipped. Reading
+// stops after the record's lines, or where `in` failed.
+bool read_first_record(line_reader_t &in, std::string &name, std::string &seq);
 
 // Prints "name<TAB>position<TAB>1" for each position the depth listing
 // reports: every window mode 1 keeps and every character read from an

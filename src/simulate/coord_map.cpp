@@ -1,7 +1,6 @@
 #include "simulate/coord_map.h"
 
 #include <algorithm>
-#include <istream>
 
 namespace {
 
@@ -19,9 +18,9 @@ void put_u32(std::ostream &os, uint32_t v) {
   os.write(b, 4);
 }
 
-bool get_u64(std::istream &in, uint64_t &v) {
+bool get_u64(line_reader_t &in, uint64_t &v) {
   unsigned char b[8];
-  if (!in.read(reinterpret_cast<char *>(b), 8))
+  if (!read_bytes(in, b, 8))
     return false;
   v = 0;
   for (int i = 7; i >= 0; --i)
@@ -29,9 +28,9 @@ bool get_u64(std::istream &in, uint64_t &v) {
   return true;
 }
 
-bool get_u32(std::istream &in, uint32_t &v) {
+bool get_u32(line_reader_t &in, uint32_t &v) {
   unsigned char b[4];
-  if (!in.read(reinterpret_cast<char *>(b), 4))
+  if (!read_bytes(in, b, 4))
     return false;
   v = 0;
   for (int i = 3; i >= 0; --i)
@@ -46,7 +45,7 @@ void put_pair(std::ostream &os, uint64_t ref_loc, uint32_t mut_loc) {
 
 // The name is read in pieces so that a damaged length field cannot make us
 // allocate more than the file actually holds.
-bool get_name(std::istream &in, std::string &name) {
+bool get_name(line_reader_t &in, std::string &name) {
   uint64_t len;
   if (!get_u64(in, len))
     return false;
@@ -54,7 +53,7 @@ bool get_name(std::istream &in, std::string &name) {
   char buf[4096];
   while (len > 0) {
     size_t piece = static_cast<size_t>(std::min<uint64_t>(len, sizeof buf));
-    if (!in.read(buf, piece))
+    if (!read_bytes(in, buf, piece))
       return false;
     name.append(buf, piece);
     len -= piece;
@@ -66,7 +65,7 @@ bool get_name(std::istream &in, std::string &name) {
 }
 
 // Reads the pairs of one sequence of M positions, appending M entries.
-bool get_entries(std::istream &in, uint64_t m, std::vector<uint32_t> &vec) {
+bool get_entries(line_reader_t &in, uint64_t m, std::vector<uint32_t> &vec) {
   uint64_t count = 0;
   uint32_t prev_ref = 0, prev_mut = 0;
   while (count < m) {
@@ -128,7 +127,7 @@ void write_map_entries(std::ostream &os, const std::vector<uint32_t> &entries) {
   }
 }
 
-bool load_coord_map(std::istream &in, ref_map_t &ref_map, bool show_lengths,
+bool load_coord_map(line_reader_t &in, ref_map_t &ref_map, bool show_lengths,
                     std::ostream &log) {
   uint64_t genome_map_len;
   if (!get_u64(in, genome_map_len))
@@ -153,5 +152,5 @@ bool load_coord_map(std::istream &in, ref_map_t &ref_map, bool show_lengths,
     if (!get_entries(in, map_vec_len, vec))
       return false;
   }
-  return in.peek() == std::char_traits<char>::eof();
+  return at_input_end(in);
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "common/line_reader.h"
+
 // Genome coordinate map: for every reference base of every sequence, 0 when
 // the mutated genome lost it, else 1 + the number of mutated bases produced
 // up to and including it (its inserted followers too). On disk it is binary,
@@ -19,7 +21,8 @@ void write_map_entries(std::ostream &os, const std::vector<uint32_t> &entries);
 
 // Expands a whole map file into ref_map, writing its progress lines to log;
 // with show_lengths, also one " Length: " line per sequence. Returns false
-// when the file is cut short, has data after its last sequence, or its pairs
-// do not describe exactly the promised number of positions.
-bool load_coord_map(std::istream &in, ref_map_t &ref_map, bool show_lengths,
+// when the file is cut short, has data after its last sequence, its pairs
+// do not describe exactly the promised number of positions, or reading it
+// failed (`in` then holds the error). `in` must take NUL bytes as data.
+bool load_coord_map(line_reader_t &in, ref_map_t &ref_map, bool show_lengths,
                     std::ostream &log);

@@ -20,11 +20,11 @@ void write_ins_line(std::ostream &os, const std::string &name, uint32_t ref_pos,
      << '\n';
 }
 
-uint64_t load_edits(std::istream &in, edits_dict_t &edits_dict_snp,
+uint64_t load_edits(line_reader_t &in, edits_dict_t &edits_dict_snp,
                     edits_dict_t &edits_dict_indel) {
   uint64_t skipped = 0;
   std::string line;
-  while (std::getline(in, line)) {
+  while (next_line(in, line)) {
     trim2(line);
     if (line.empty())
       continue;

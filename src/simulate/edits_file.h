@@ -1,10 +1,11 @@
 #pragma once
 #include <cstdint>
-#include <istream>
 #include <map>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "common/line_reader.h"
 
 // The edits file: one TAB-separated line per true event of a mutated genome,
 //   name  ref_pos  SNP  ref_base  new_base
@@ -33,6 +34,6 @@ using edits_dict_t = std::map<std::string, std::vector<edit_t>>;
 
 // Loads substitutions into snp and every other event into indel, each
 // sequence's events in file order. Lines with fewer words than their type
-// needs are skipped; returns how many.
-uint64_t load_edits(std::istream &in, edits_dict_t &edits_dict_snp,
+// needs are skipped; returns how many. Reading stops where `in` fails.
+uint64_t load_edits(line_reader_t &in, edits_dict_t &edits_dict_snp,
                     edits_dict_t &edits_dict_indel);

@@ -205,7 +205,7 @@ int pair_reads(args_t args) {
   // The refusals guard runs that could never finish; a run asked for no
   // pair always does.
   const bool any = params.num_reads > 0;
-  std::ifstream genome_file;
+  line_reader_t genome_file;
   if (!open_genome_file(genome_file, params.genome_filename))
     return 3;
   std::string name1 = params.output_prefix + "_1.fq";

@@ -190,8 +190,8 @@ int random_genome(args_t args) {
     return 3;
   const std::string output_prefix = args[4];
 
-  std::ifstream genome_file(genome_filename);
-  if (!genome_file) {
+  line_reader_t genome_file;
+  if (!line_reader_open(genome_file, genome_filename)) {
     std::cerr << "ERROR: Cannot open genome file, " << genome_filename << "\n";
     return 3;
   }

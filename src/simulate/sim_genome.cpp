@@ -7,15 +7,14 @@
 #include "common/genome.h"
 #include "common/mt_random.h"
 
-bool open_genome_file(std::ifstream &file, const std::string &name) {
-  file.open(name);
-  if (file.is_open())
+bool open_genome_file(line_reader_t &file, const std::string &name) {
+  if (line_reader_open(file, name))
     return true;
   std::cerr << "ERROR: Cannot open genome file, " << name << std::endl;
   return false;
 }
 
-int load_sim_genome(std::istream &in, sim_genome_t &genome) {
+int load_sim_genome(line_reader_t &in, sim_genome_t &genome) {
   int status = read_genome(in, genome.seqs, genome.starts, genome.length);
   if (status != 0)
     return status;

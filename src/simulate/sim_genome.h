@@ -1,9 +1,9 @@
 #pragma once
 #include <cstdint>
-#include <fstream>
-#include <istream>
 #include <map>
 #include <string>
+
+#include "common/line_reader.h"
 
 class MT_random;
 
@@ -22,11 +22,11 @@ struct sim_genome_t {
 
 // Opens the genome file of a simulator; says so on standard error when it
 // cannot.
-bool open_genome_file(std::ifstream &file, const std::string &name);
+bool open_genome_file(line_reader_t &file, const std::string &name);
 
-// Loads the FASTA stream, builds the start map and reports the genome
+// Loads the FASTA file, builds the start map and reports the genome
 // length on standard error. Returns the loader's status (0 on success).
-int load_sim_genome(std::istream &in, sim_genome_t &genome);
+int load_sim_genome(line_reader_t &in, sim_genome_t &genome);
 
 // Where a 1-based position of the concatenated genome falls.
 struct sim_locus_t {

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <climits>
-#include <fstream>
 #include <iostream>
 
 #include "common/bit_dna.h"
 #include "common/constants.h"
+#include "common/genome.h"
 #include "common/mt_random.h"
 #include "common/number_word.h"
 #include "common/std_out.h"
@@ -154,9 +154,11 @@ int single_reads(args_t args) {
   const bool any = params.num_reads > 0;
   if (stdout_clash({params.genome_filename}))
     return 1;
-  std::ifstream genome_file;
+  line_reader_t genome_file;
   if (!open_genome_file(genome_file, params.genome_filename))
     return 3;
+  if (int text = check_genome_head(params.genome_filename))
+    return text;
   MT_random gen;
   sim_genome_t genome;
   int status = load_sim_genome(genome_file, genome);

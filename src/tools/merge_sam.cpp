@@ -11,17 +11,16 @@
 namespace {
 
 // Copies the trimmed non-empty lines of `in`, header lines only when
-// `keep_header`. False on a read error.
-bool copy_lines(std::ifstream &in, bool keep_header, out_file_t &out) {
+// `keep_header`.
+void copy_lines(line_reader_t &in, bool keep_header, out_file_t &out) {
   std::string line;
-  while (std::getline(in, line)) {
+  while (next_line(in, line)) {
     trim2(line);
     if (line.empty() || (!keep_header && line[0] == '@'))
       continue;
     line += '\n';
     out_put(out, line);
   }
-  return !in.bad();
 }
 
 } // namespace
@@ -38,7 +37,7 @@ int merge_sam(args_t args) {
               << std::endl;
     return 3;
   }
-  std::ifstream in[2];
+  line_reader_t in[2];
   for (int i = 0; i < 2; ++i)
     if (!open_text_input(in[i], args[i])) {
       std::cerr << "Error cannot open: " << args[i] << std::endl;
@@ -48,10 +47,10 @@ int merge_sam(args_t args) {
     return 1;
   out_file_t out;
   out_use_stdout(out);
-  for (int i = 0; i < 2; ++i)
-    if (!copy_lines(in[i], i == 0, out)) {
-      std::cerr << "Error cannot read: " << args[i] << std::endl;
+  for (int i = 0; i < 2; ++i) {
+    copy_lines(in[i], i == 0, out);
+    if (report_input_failure(in[i]))
       return 1;
-    }
+  }
   return close_stdout(out) ? 0 : 1;
 }

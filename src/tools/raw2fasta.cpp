@@ -17,7 +17,7 @@ int raw2fasta(args_t args) {
               << std::endl;
     return 3;
   }
-  std::ifstream in;
+  line_reader_t in;
   if (!open_text_input(in, args[0])) {
     std::cerr << "ERROR: Cannot open RAW file, " << args[0] << std::endl;
     return 1;
@@ -28,16 +28,14 @@ int raw2fasta(args_t args) {
   out_use_stdout(out);
   fast_t rec;
   int64_t counter = 1;
-  while (std::getline(in, rec.seq)) {
+  while (next_line(in, rec.seq)) {
     trim2(rec.seq);
     if (rec.seq.empty())
       continue;
     rec.name = std::to_string(counter++);
     out_fasta(out, rec, "");
   }
-  if (in.bad()) {
-    std::cerr << "ERROR: Cannot read RAW file, " << args[0] << std::endl;
+  if (report_input_failure(in))
     return 1;
-  }
   return close_stdout(out) ? 0 : 1;
 }

@@ -58,7 +58,7 @@ int subseq(args_t args) {
     report_number_word("start", whole_what(1, INT64_MAX), args[1]);
     return 3;
   }
-  std::ifstream in;
+  line_reader_t in;
   if (!open_text_input(in, args[0])) {
     std::cout << "ERROR: I'm sorry, the genome file cannot be opened. "
               << std::endl;
@@ -66,28 +66,24 @@ int subseq(args_t args) {
   }
   if (stdout_clash({args[0]}))
     return 1;
+  if (int text = check_genome_head(args[0]))
+    return text;
   out_file_t out;
   out_use_stdout(out);
   // The whole file is read before the first line is written, so that a
-  // file that is no text is refused with nothing on standard output.
+  // file that is no text, or fails part way, leaves nothing on standard
+  // output.
   std::string name_line, line, seq;
-  bool first = true;
-  std::getline(in, name_line);
-  int text = check_text_line(first, name_line.data(), name_line.size());
-  while (text == 0 && std::getline(in, line)) {
-    text = check_text_line(first, line.data(), line.size());
+  next_line(in, name_line);
+  while (next_line(in, line)) {
     trim2(line);
     seq += line;
   }
-  if (text != 0)
-    return report_not_text(text, args[0]);
+  if (int status = report_genome_input(in, 1))
+    return status;
   out_put(out, "Chromosone Name: " +
                    (name_line.empty() ? name_line : name_line.substr(1)) +
                    "\n");
-  if (in.bad()) {
-    std::cerr << "ERROR: Cannot read " << args[0] << std::endl;
-    return 1;
-  }
   out_put(out, "Chromosone Length: " + std::to_string(seq.size()) + "\n");
   out_put(out, "Parameters: [" + std::to_string(start) + "," +
                    std::to_string(end) + "]\n");

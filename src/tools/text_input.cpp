@@ -2,10 +2,9 @@
 
 #include <sys/stat.h>
 
-bool open_text_input(std::ifstream &in, const std::string &path) {
+bool open_text_input(line_reader_t &in, const std::string &path) {
   struct stat st;
   if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
     return false;
-  in.open(path.c_str());
-  return in.is_open();
+  return line_reader_open(in, path);
 }

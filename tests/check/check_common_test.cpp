@@ -3,6 +3,7 @@
 #include <limits>
 #include <sstream>
 
+#include "../common/text_source.h"
 #include "check/check_common.h"
 #include "check/sam_group.h"
 
@@ -42,7 +43,8 @@ TEST(CheckWiggle, NoOverflowAtExtremes) {
 
 std::vector<std::vector<std::string>>
 groups_of(const std::string &sam, bool cut, uint64_t *short_lines) {
-  std::istringstream in(sam);
+  line_reader_t in;
+  read_text(in, sam);
   sam_grouper_t g;
   g.in = &in;
   g.cut_pair_names = cut;

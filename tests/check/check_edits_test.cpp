@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "../common/text_source.h"
 #include "check/check_edits.h"
 #include "simulate/edits_file.h"
 
@@ -24,14 +25,15 @@ TEST(EditsFile, WriterLineForms) {
 }
 
 TEST(EditsFile, LoaderSortsEventsByKind) {
-  std::istringstream in("chr1\t7\tSNP\tA\tG\n"
-                        "   \n"
-                        "\n"
-                        "chr1\t9\tDEL\tacG\t5  \r\n"
-                        "chr2\t3\tINS\t2\tTT\n"
-                        "chr2\t4\tODD\n"
-                        "chr2\t5\tDEL\tAC\n"
-                        "chr2\t6\n");
+  line_reader_t in;
+  read_text(in, "chr1\t7\tSNP\tA\tG\n"
+                "   \n"
+                "\n"
+                "chr1\t9\tDEL\tacG\t5  \r\n"
+                "chr2\t3\tINS\t2\tTT\n"
+                "chr2\t4\tODD\n"
+                "chr2\t5\tDEL\tAC\n"
+                "chr2\t6\n");
   edits_dict_t snp, indel;
   EXPECT_EQ(load_edits(in, snp, indel), 2u);
   ASSERT_EQ(snp.size(), 1u);

@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "common/genome.h"
 #include "common/mt_random.h"
+#include "text_source.h"
 
 namespace {
 
@@ -20,7 +19,8 @@ struct text_load {
 
 text_load load_text(const std::string &file) {
   text_load r;
-  std::istringstream in(file);
+  line_reader_t in;
+  read_text(in, file);
   testing::internal::CaptureStderr();
   r.status = read_genome(in, r.seqs, r.starts, r.len);
   r.err = testing::internal::GetCapturedStderr();
@@ -39,7 +39,8 @@ TEST(Genome, ReadGenomeTextAndStarts) {
 }
 
 TEST(Genome, PackedLoaderDrawsForOtherLetters) {
-  std::istringstream in(">chr2 desc\nacgt\nNN\n>chr1\nGG\n");
+  line_reader_t in;
+  read_text(in, ">chr2 desc\nacgt\nNN\n>chr1\nGG\n");
   MT_random gen, ref;
   bit_DNA_t genome;
   genome.append("TTTT", gen); // cleared by the loader
@@ -64,7 +65,8 @@ TEST(Genome, PackedLoaderDrawsForOtherLetters) {
 }
 
 TEST(Genome, StringLoader) {
-  std::istringstream in("junk\n>a\r\nAC\r\n\r\n>b x\nG T\n");
+  line_reader_t in;
+  read_text(in, "junk\n>a\r\nAC\r\n\r\n>b x\nG T\n");
   std::string seq;
   start_map starts;
   long len = 0;
@@ -101,7 +103,8 @@ TEST(Genome, DuplicateName) {
   EXPECT_EQ(r.err, "Found a\nFound a\nERROR: duplicate chromosome (a) in file "
                    "\nPlease ensure that all genome files are unique.\n");
 
-  std::istringstream in(">a\nAC\n>a\nGG\n");
+  line_reader_t in;
+  read_text(in, ">a\nAC\n>a\nGG\n");
   bit_DNA_t genome;
   MT_random gen;
   start_map starts;
@@ -124,12 +127,14 @@ TEST(Genome, NotTextStopsTheLoad) {
   text_load r = load_text(gz);
   EXPECT_EQ(r.status, GENOME_GZIP);
   EXPECT_EQ(r.err, "");
-  // A NUL anywhere, also after sequences were read; the packed loader too.
+  // A NUL anywhere, found as its block is read, before any of its lines is
+  // taken; the packed loader too.
   const std::string nul(">a\nAC\n>b\nG\0T\n>c\nA\n", 18);
   r = load_text(nul);
   EXPECT_EQ(r.status, GENOME_NUL);
-  EXPECT_EQ(r.err, "Found a\nFound b\n");
-  std::istringstream in(nul);
+  EXPECT_EQ(r.err, "");
+  line_reader_t in;
+  read_text(in, nul);
   bit_DNA_t genome;
   MT_random gen;
   start_map starts;
@@ -151,27 +156,12 @@ TEST(Genome, NotTextStopsTheLoad) {
 
 namespace {
 
-// Gives its text, then fails the next read as a disk error would.
-struct failing_buf : std::streambuf {
-  std::string text;
-  bool given = false;
-  explicit failing_buf(std::string t) : text(std::move(t)) {}
-  int_type underflow() override {
-    if (given)
-      throw std::ios_base::failure("read error");
-    given = true;
-    setg(&text[0], &text[0], &text[0] + text.size());
-    return traits_type::to_int_type(text[0]);
-  }
-};
-
-// Status and standard error of `load` over a stream that gives `head` and
+// Status and standard error of `load` over a file that gives `head` and
 // then fails.
 template <typename Load>
 std::pair<int, std::string> load_failing(const std::string &head, Load load) {
-  failing_buf buf(head);
-  buf.given = head.empty();
-  std::istream in(&buf);
+  line_reader_t in;
+  read_then_fail(in, head, "g.fa");
   testing::internal::CaptureStderr();
   int status = load(in);
   return {status, testing::internal::GetCapturedStderr()};
@@ -181,32 +171,32 @@ std::pair<int, std::string> load_failing(const std::string &head, Load load) {
 
 TEST(Genome, ReadErrorIsNotAWholeGenome) {
   const std::string head = ">a\nACGT\n>b\nGG";
-  const std::string said =
-      "ERROR: read error in the genome file; reading stopped early\n";
+  const std::string said = "ERROR: g.fa: read error (Is a directory)\n";
   // Each load into maps of its own.
-  auto text_map_load = [](std::istream &in) {
+  auto text_map_load = [](line_reader_t &in) {
     text_map seqs;
     start_map starts;
     long len = 0;
     return read_genome(in, seqs, starts, len);
   };
-  auto packed_load = [](std::istream &in) {
+  auto packed_load = [](line_reader_t &in) {
     bit_DNA_t genome;
     MT_random gen;
     start_map starts;
     long len = 0;
     return read_genome_str_bit(in, genome, starts, len, gen);
   };
-  auto text_load = [](std::istream &in) {
+  auto text_load = [](line_reader_t &in) {
     std::string text;
     start_map starts;
     long len = 0;
     return read_genome_str(in, text, starts, len);
   };
+  const int unreadable = GENOME_UNREADABLE_EXIT;
   EXPECT_EQ(load_failing(head, text_map_load),
-            std::make_pair(1, "Found a\nFound b\n" + said));
-  EXPECT_EQ(load_failing(head, packed_load), std::make_pair(1, said));
-  EXPECT_EQ(load_failing(head, text_load), std::make_pair(1, said));
+            std::make_pair(unreadable, "Found a\nFound b\n" + said));
+  EXPECT_EQ(load_failing(head, packed_load), std::make_pair(unreadable, said));
+  EXPECT_EQ(load_failing(head, text_load), std::make_pair(unreadable, said));
   // Nothing read at all is a read error too, not an empty genome.
-  EXPECT_EQ(load_failing("", text_map_load), std::make_pair(1, said));
+  EXPECT_EQ(load_failing("", text_map_load), std::make_pair(unreadable, said));
 }

@@ -42,10 +42,16 @@ run_in() {
 
 # run_peak ARGS...: like run, and the peak resident memory of the run in kB
 # in PEAK_KB; empty when /usr/bin/time is missing (remembered as a skip).
+# With CAP_KB set, the run's address space is capped at that many kB (not
+# under a sanitizer, whose runtime cannot start so): a run that would hold
+# an endless stream stops there instead of filling the machine.
 run_peak() {
   PEAK_KB=""
   if have /usr/bin/time; then
-    /usr/bin/time -f %M -o peak.kb "$BIN" "$@" >out 2>err.full
+    (
+      if [ -n "${CAP_KB:-}" ] && ! sanitized; then ulimit -v "$CAP_KB"; fi
+      exec /usr/bin/time -f %M -o peak.kb "$BIN" "$@"
+    ) >out 2>err.full
     STATUS=$?
     PEAK_KB=$(tail -n 1 peak.kb)
   else

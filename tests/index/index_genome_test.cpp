@@ -39,11 +39,11 @@ void read_both(const std::string &fasta, both_t &r, bool through_pipe = false) {
   testing::internal::CaptureStderr();
   if (through_pipe) {
     FILE *pipe = popen(("cat " + std::string(tmpl)).c_str(), "r");
-    r.status_new = read_index_genome(fileno(pipe), 0, r.g);
+    r.status_new = read_index_genome(fileno(pipe), tmpl, 0, r.g);
     pclose(pipe);
   } else {
     const int in = open(tmpl, O_RDONLY);
-    r.status_new = read_index_genome(in, fasta.size(), r.g);
+    r.status_new = read_index_genome(in, tmpl, fasta.size(), r.g);
     close(in);
   }
   r.err_new = testing::internal::GetCapturedStderr();
@@ -52,13 +52,15 @@ void read_both(const std::string &fasta, both_t &r, bool through_pipe = false) {
   std::map<std::string, uint64_t> text_starts;
   long text_length = 0;
   testing::internal::CaptureStderr();
-  std::ifstream text_in(tmpl);
+  line_reader_t text_in;
+  line_reader_open(text_in, tmpl);
   r.status_text = read_genome(text_in, seqs, text_starts, text_length);
   r.err_text = testing::internal::GetCapturedStderr();
 
   MT_random gen;
   testing::internal::CaptureStderr();
-  std::ifstream packed_in(tmpl);
+  line_reader_t packed_in;
+  line_reader_open(packed_in, tmpl);
   r.status_packed =
       read_genome_str_bit(packed_in, r.packed, r.starts, r.length, gen);
   r.err_packed = testing::internal::GetCapturedStderr();

@@ -87,7 +87,7 @@ TEST(KmerCollect, SameSortedListAsTheTextForAnyThreadCount) {
   ASSERT_EQ(lseek(fd, 0, SEEK_SET), 0);
   index_genome_t g;
   testing::internal::CaptureStderr();
-  ASSERT_EQ(read_index_genome(fd, t.fasta.size(), g), 0);
+  ASSERT_EQ(read_index_genome(fd, "genome.fa", t.fasta.size(), g), 0);
   testing::internal::GetCapturedStderr();
   close(fd);
   unlink(tmpl);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../common/text_source.h"
 #include "common/mt_random.h"
 #include "index/probe.h"
 
@@ -65,24 +66,24 @@ TEST(ReadKmers, FullWidthKeyIsUnsigned) {
 }
 
 TEST(FirstRecord, TrimsJoinsAndStopsAtTheSecondHeader) {
-  std::istringstream in("junk\n\n>chrA first record\r\n ACG \n\nNt\n"
-                        ">chrB\nTTTT\n");
+  line_reader_t in;
+  read_text(in, "junk\n\n>chrA first record\r\n ACG \n\nNt\n"
+                ">chrB\nTTTT\n");
   std::string name, seq;
-  int text = -1;
-  ASSERT_TRUE(read_first_record(in, name, seq, text));
-  EXPECT_EQ(text, 0);
+  ASSERT_TRUE(read_first_record(in, name, seq));
   EXPECT_EQ(name, "chrA");
   EXPECT_EQ(seq, "ACGNt");
 }
 
 TEST(FirstRecord, HeaderlessFileAndBareHeader) {
-  std::istringstream none("ACGT\nACGT\n");
+  line_reader_t none;
+  read_text(none, "ACGT\nACGT\n");
   std::string name, seq;
-  int text = -1;
-  EXPECT_FALSE(read_first_record(none, name, seq, text));
+  EXPECT_FALSE(read_first_record(none, name, seq));
   EXPECT_EQ(seq, "");
-  std::istringstream bare(">\nAC\n");
-  ASSERT_TRUE(read_first_record(bare, name, seq, text));
+  line_reader_t bare;
+  read_text(bare, ">\nAC\n");
+  ASSERT_TRUE(read_first_record(bare, name, seq));
   EXPECT_EQ(name, "");
   EXPECT_EQ(seq, "AC");
 }

@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "../common/text_source.h"
 #include "simulate/coord_map.h"
 
 namespace {
@@ -38,7 +39,9 @@ std::string write_entries(const std::vector<uint32_t> &entries) {
 
 bool load(const std::string &bytes, ref_map_t &ref_map, std::string &log,
           bool show_lengths = true) {
-  std::istringstream in(bytes);
+  line_reader_t in;
+  in.nul_ok = true;
+  read_text(in, bytes);
   std::ostringstream err;
   const bool ok = load_coord_map(in, ref_map, show_lengths, err);
   log = err.str();

@@ -10,6 +10,7 @@
 #include <map>
 #include <sstream>
 
+#include "../common/text_source.h"
 #include "common/genome.h"
 #include "common/strings.h"
 #include "simulate/coord_map.h"
@@ -124,7 +125,8 @@ TEST_F(RandomGenome, EditsAndMapReproduceTheMutatedGenome) {
   ASSERT_EQ(run_random_genome(dir, "in.fa", "4 6 1", "mut"), 0)
       << slurp(dir + "/mut.log");
 
-  std::ifstream ref_in(dir + "/in.fa");
+  line_reader_t ref_in;
+  ASSERT_TRUE(line_reader_open(ref_in, dir + "/in.fa"));
   std::map<std::string, std::string> ref;
   std::map<std::string, uint64_t> starts;
   long len = 0;
@@ -152,7 +154,9 @@ TEST_F(RandomGenome, EditsAndMapReproduceTheMutatedGenome) {
   ASSERT_GT(per_type["DEL"], 10);
   ASSERT_GT(per_type["INS"], 10);
 
-  std::ifstream map_in(dir + "/mut.fa.map", std::ios::binary);
+  line_reader_t map_in;
+  map_in.nul_ok = true;
+  ASSERT_TRUE(line_reader_open(map_in, dir + "/mut.fa.map"));
   ref_map_t ref_map;
   std::ostringstream log;
   ASSERT_TRUE(load_coord_map(map_in, ref_map, false, log));
@@ -201,7 +205,8 @@ TEST_F(RandomGenome, EditsAndMapReproduceTheMutatedGenome) {
 
 TEST_F(RandomGenome, ZeroRatesCopyTheGenome) {
   ASSERT_EQ(run_random_genome(dir, "in.fa", "0 0 1", "copy"), 0);
-  std::ifstream ref_in(dir + "/in.fa");
+  line_reader_t ref_in;
+  ASSERT_TRUE(line_reader_open(ref_in, dir + "/in.fa"));
   std::map<std::string, std::string> ref;
   std::map<std::string, uint64_t> starts;
   long len = 0;
@@ -215,7 +220,9 @@ TEST_F(RandomGenome, ZeroRatesCopyTheGenome) {
   // a single base, none for an empty sequence).
   const std::string map = slurp(dir + "/copy.fa.map");
   EXPECT_EQ(map.size(), 8u + (16 + 4 + 16) * 2 + (16 + 4 + 8) + (16 + 4));
-  std::istringstream map_in(map);
+  line_reader_t map_in;
+  map_in.nul_ok = true;
+  read_text(map_in, map);
   ref_map_t ref_map;
   std::ostringstream log;
   ASSERT_TRUE(load_coord_map(map_in, ref_map, true, log));

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/text_source.h"
 #include "common/strings.h"
 #include "simulate/sim_genome.h"
 
@@ -31,7 +32,8 @@ inline std::vector<fq_rec_t> parse_fastq(const std::string &text) {
 
 inline sim_genome_t load_test_genome(const std::string &fasta_text) {
   sim_genome_t g;
-  std::istringstream in(fasta_text);
+  line_reader_t in;
+  read_text(in, fasta_text);
   EXPECT_EQ(load_sim_genome(in, g), 0);
   return g;
 }

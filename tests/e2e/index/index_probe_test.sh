@@ -133,6 +133,22 @@ run index_depth nul.fa 3
 expect_status 3 "index_depth NUL"
 expect_err_is "ERROR: nul.fa is not a text file (it holds a NUL byte)"
 expect_out_empty
+# The whole file is looked at, not only the record listed; binary data
+# without a newline is refused after its first block, in the memory of a
+# block (/dev/zero, and a 1 GB file of NULs, sparse).
+{
+  printf '>a\nTACTACTAC\n>b\n'
+  head -c 200000 /dev/zero | tr '\0' C
+  printf '\0\n'
+} >late.fa
+truncate -s 1G zeros.fa
+for fa in late.fa /dev/zero zeros.fa; do
+  CAP_KB=3000000 run_peak index_depth "$fa" 3
+  expect_status 3 "index_depth $fa"
+  expect_err_is "ERROR: $fa is not a text file (it holds a NUL byte)"
+  expect_out_empty
+  expect_peak_below 300000 "index_depth $fa"
+done
 
 # A listing that cannot be written is not a success.
 if [ -w /dev/full ]; then

@@ -35,23 +35,38 @@ for genome in g.fa.gz nul.fa late.fa pipe.fa; do
   done
 done
 
+# Binary data without a newline is refused after its first block, in the
+# memory of a block: /dev/zero, and a 1 GB file of NULs (sparse, so it costs
+# no disk). The cap stops a reader that would hold it whole.
+truncate -s 1G zeros.fa
+for genome in /dev/zero zeros.fa; do
+  for cmd in "random_genome $genome 1 1 1 mut" "single_reads $genome 50 3 1 1" \
+    "gap_reads $genome 50 3 1 1 2" "pair_reads $genome 50 50 3 1 200 10 0 pp"; do
+    # shellcheck disable=SC2086
+    CAP_KB=3000000 run_peak $cmd
+    refused "$cmd" "$genome" "$NUL"
+    expect_peak_below 300000 "$cmd"
+  done
+done
+
 # A read error is not the end of the genome, so no read is made and the run
-# ends with one ERROR line and status 1.
+# ends with one ERROR line naming the file and the reason, and the status of
+# a genome that cannot be read.
 have_read_error_file || finish
-LINE="ERROR: read error in the genome file; reading stopped early"
+LINE="ERROR: /proc/self/mem: read error (Input/output error)"
 run random_genome /proc/self/mem 0.1 0.01 1 mut
-expect_status 1 "random_genome"
+expect_status 3 "random_genome"
 expect_err_is "$LINE"
 run single_reads /proc/self/mem 50 3 1 1
-expect_status 1 "single_reads"
+expect_status 3 "single_reads"
 expect_err_is "$LINE"
 expect_out_empty
 run gap_reads /proc/self/mem 50 3 1 1 2
-expect_status 1 "gap_reads"
+expect_status 3 "gap_reads"
 expect_err_is "$LINE"
 expect_out_empty
 run pair_reads /proc/self/mem 50 50 3 1 200 10 0 pp
-expect_status 1 "pair_reads"
+expect_status 3 "pair_reads"
 expect_err_is "$LINE"
 CHECKS=$((CHECKS + 1))
 [ ! -s pp_1.fq ] && [ ! -s pp_2.fq ] || fail "pair_reads wrote reads"

@@ -85,6 +85,16 @@ run subseq nul.fa 1 4
 expect_status 3 "NUL in the FASTA"
 expect_err_is "ERROR: nul.fa is not a text file (it holds a NUL byte)"
 expect_out_empty
+# Binary data without a newline is refused after its first block, in the
+# memory of a block: /dev/zero, and a 1 GB file of NULs (sparse).
+truncate -s 1G zeros.fa
+for fa in /dev/zero zeros.fa; do
+  CAP_KB=3000000 run_peak subseq "$fa" 1 10
+  expect_status 3 "subseq $fa"
+  expect_err_is "ERROR: $fa is not a text file (it holds a NUL byte)"
+  expect_out_empty
+  expect_peak_below 300000 "subseq $fa"
+done
 
 printf '@HD\tVN:1.4\n@SQ\tSN:c\tLN:9\n\nr1\t0\tc\t1\t60\t4M\t*\t0\t0\tACGT\tIIII \r\n' >a.sam
 printf '@HD\tVN:1.4\r\n@PG\tID:x\n   \nr2\t4\t*\t0\t0\t*\t*\t0\t0\tAC\tII\t\nr3\t4\t*\t0\t0\t*\t*\t0\t0\tGG\tII' >b.sam
