@@ -51,7 +51,11 @@ bool real_word(const std::string &word, double min, double max, float &value) {
 }
 
 std::string whole_what(int64_t min, int64_t max) {
-  if (max == INT64_MAX)
+  // A bound no smaller than the largest int is where the variable ends, not
+  // a limit of the run: the user is told only the lower one.
+  if (max >= INT32_MAX && min <= INT32_MIN)
+    return "a whole number";
+  if (max >= INT32_MAX)
     return "a whole number of at least " + std::to_string(min);
   return "a whole number from " + std::to_string(min) + " to " +
          std::to_string(max);

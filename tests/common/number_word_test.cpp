@@ -80,9 +80,9 @@ TEST(NumberWord, Arguments) {
   EXPECT_FALSE(whole_arg("0", "read_len", 1, INT64_MAX, i));
   EXPECT_FALSE(whole_arg("99999999999", "read_len", 1, INT64_MAX, i));
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "ERROR: read_len must be a whole number from 1 to 2147483647, "
+            "ERROR: read_len must be a whole number of at least 1, "
             "not \"0\"\n"
-            "ERROR: read_len must be a whole number from 1 to 2147483647, "
+            "ERROR: read_len must be a whole number of at least 1, "
             "not \"99999999999\"\n");
   EXPECT_EQ(i, 7);
   EXPECT_TRUE(whole_arg("2147483647", "read_len", 1, INT64_MAX, i));

@@ -82,6 +82,14 @@ std::string option_tag(const std::string &name) {
   return (name.size() == 1 ? "[-" : "[--") + name + "] ";
 }
 
+// "[-p] Must be <what>, not "<word>"": an option word that is no number it
+// takes.
+std::string option_number_error(const std::string &name,
+                                const std::string &what,
+                                const std::string &word) {
+  return option_tag(name) + "Must be " + number_complaint(what, word);
+}
+
 // The value of an integer option. False when it was not given, when an
 // earlier option already failed (`status` set), or when its word is no whole
 // number an int holds: then `status` is 3 after a message that names the
@@ -96,8 +104,7 @@ bool int_val(const param_reader &r, const char *name, int64_t min, int64_t max,
     return false;
   int64_t w = 0;
   if (!whole_word(text, INT_MIN, INT_MAX, w)) {
-    status =
-        fail(option_tag(name) + number_complaint(whole_what(min, max), text));
+    status = fail(option_number_error(name, whole_what(min, max), text));
     return false;
   }
   v = int(w);
@@ -188,10 +195,11 @@ int count_or_rate(const param_reader &r, const char *name, float &rate,
     return 0;
   float f = 0;
   if (!real_word(text, -NO_UPPER_LIMIT, NO_UPPER_LIMIT, f))
-    return fail(option_tag(name) +
-                number_complaint("a count from 0 to " + toStr(MAX_EDIT_COUNT) +
-                                     " or a rate from 0 to below 1",
-                                 text));
+    return fail(option_number_error(name,
+                                    "a count from 0 to " +
+                                        toStr(MAX_EDIT_COUNT) +
+                                        " or a rate from 0 to below 1",
+                                    text));
   if (f < 0)
     return fail(negative);
   if (f == std::floor(f)) {
@@ -345,8 +353,8 @@ int hybrid_opt(const param_reader &r, tolve_params_t *p,
   // The gap length of -g is taken and never used; its word must still be one.
   int gap, s = 0;
   if (int_val(r, "g", 0, INT_MAX, s, gap) && gap < 0)
-    return fail(option_tag("g") +
-                number_complaint(whole_what(0, INT_MAX), r.get_val("g")));
+    return fail(
+        option_number_error("g", whole_what(0, INT_MAX), r.get_val("g")));
   if (s)
     return s;
   std::string prefix = r.get_val("y");

@@ -27,7 +27,7 @@ expect_err_is "ERROR: Cannot open genome file, missing.fa"
 
 run gap_reads "$G" 0 10 1 1 2
 expect_status 3 "read length 0"
-expect_err_is 'ERROR: read_len must be a whole number from 1 to 2147483647, not "0"'
+expect_err_is 'ERROR: read_len must be a whole number of at least 1, not "0"'
 
 # An insertion may be one base longer than the read, not more.
 run gap_reads "$G" 10 10 0 1 -12

@@ -47,10 +47,10 @@ expect_file_eq gg_2.fq "$G"
 
 run pair_reads "$G" 30 0 10 1 200 20 1 p
 expect_status 3 "read length 2 is 0"
-expect_err_is 'ERROR: read_len2 must be a whole number from 1 to 2147483647, not "0"'
+expect_err_is 'ERROR: read_len2 must be a whole number of at least 1, not "0"'
 run pair_reads "$G" -2 30 10 1 200 20 1 p
 expect_status 3 "negative read length 1"
-expect_err_is 'ERROR: read_len1 must be a whole number from 1 to 2147483647, not "-2"'
+expect_err_is 'ERROR: read_len1 must be a whole number of at least 1, not "-2"'
 
 run pair_reads "$G" 601 30 10 1 200 20 1 p
 expect_status 3 "read too long"

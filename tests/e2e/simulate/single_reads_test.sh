@@ -27,7 +27,7 @@ expect_err_is "ERROR: Cannot open genome file, missing.fa"
 for len in 0 -4 x; do
   run single_reads "$G" "$len" 10 1 1
   expect_status 3 "read length $len"
-  expect_err_is "ERROR: read_len must be a whole number from 1 to 2147483647, not \"$len\""
+  expect_err_is "ERROR: read_len must be a whole number of at least 1, not \"$len\""
   expect_out_empty
 done
 

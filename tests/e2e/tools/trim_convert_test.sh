@@ -41,7 +41,7 @@ for score in 0 -3; do
   run fastq_trim 1 $score t.fq
   expect_status 3 "score $score"
   expect_out_empty
-  expect_err_is "ERROR: Phred_score must be a whole number from 1 to 2147483647, not \"$score\""
+  expect_err_is "ERROR: Phred_score must be a whole number of at least 1, not \"$score\""
 done
 
 run fastq_trim 1 20 missing.fq
