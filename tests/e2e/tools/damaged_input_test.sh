@@ -1,6 +1,7 @@
 # The FASTQ tools on read files that turn out damaged (a gzip file cut
-# short, a file whose reading fails): each writes what it read before the
-# damage, then one ERROR line per damaged file and a failure status.
+# short, a file whose reading fails): one ERROR line per damaged file and a
+# failure status. A tool writing to standard output has written what it read
+# before the damage; one writing named files has written none of them.
 . "$(dirname "$0")/../lib.sh"
 
 # Reads of many lengths and random bases, so that the compressed file is
@@ -21,17 +22,13 @@ gzip -c whole.fq >whole.fq.gz
 head -c $(($(wc -c <whole.fq.gz) / 2)) whole.fq.gz >cut.fq.gz
 CUT_LINE="ERROR: cut.fq.gz: gzip input is corrupt or truncated (unexpected end of file); reading stopped early"
 
-# The records read before the damage, as fq_len_filter passes them all.
-run fq_len_filter 0 seen cut.fq.gz
-expect_status 1 "fq_len_filter, cut"
+# The records read before the damage, as fastq_stats counts them.
+run fastq_stats cut.fq.gz
+expect_status 1 "fastq_stats, cut"
 expect_err_is "$CUT_LINE"
-n=$(($(wc -l <seen.fq) / 4))
+n=$(awk -F, '{ s += $2 } END { print s + 0 }' out)
 CHECKS=$((CHECKS + 1))
 [ "$n" -gt 100 ] && [ "$n" -lt 3000 ] || fail "$n records before the damage"
-# Every one whole, none a piece of the record the damage cut.
-CHECKS=$((CHECKS + 1))
-head -n $((4 * n)) whole.fq | sed 's/ c[0-9]*$//' | cmp -s - seen.fq ||
-  fail "records before the damage differ from the file's"
 head -n $((4 * n)) whole.fq >prefix.fq
 head -n $((4 * n)) mates.fq >prefix_mates.fq
 
@@ -59,47 +56,37 @@ expect_status 3 "qual_convert"
 expect_err_is "Original format: Sanger" "New format: Illumina 1.3+" "$CUT_LINE"
 expect_out_file want.out
 
-run fastq_filter 20 60 p prefix.fq
-mv p.fq want.fq
-mv p_reject.fq want_reject.fq
+# no_outputs LABEL: the last run left no file but the test's own.
+ls >own.list
+no_outputs() {
+  CHECKS=$((CHECKS + 1))
+  ls -A | grep -vxF -f own.list -e own.list -e out -e err -e err.full |
+    grep -q . && fail "$1: files left: $(ls -A | grep -vxF -f own.list)"
+}
 run fastq_filter 20 60 p cut.fq.gz
 expect_status 1 "fastq_filter"
 expect_err_is "$CUT_LINE"
-expect_file_eq want.fq p.fq
-expect_file_eq want_reject.fq p_reject.fq
-
-run sample_reads 25 s prefix.fq
-mv s.fq want.fq
+no_outputs "fastq_filter"
 run sample_reads 25 s cut.fq.gz
 expect_status 1 "sample_reads"
 expect_err_is "$CUT_LINE"
-expect_file_eq want.fq s.fq
+no_outputs "sample_reads"
 # Damage that leaves fewer reads than asked for is the fault named.
 run sample_reads 2900 s cut.fq.gz
 expect_status 1 "sample_reads, too few left"
 expect_err_is "$CUT_LINE"
 
-# Paired: a damaged file is no length fault; the pairs before the damage are
-# written, whichever file is damaged.
+# Paired: a damaged file is no length fault, whichever file is damaged.
 for order in 1 2; do
   if [ $order = 1 ]; then a=cut.fq.gz b=mates.fq; else a=mates.fq b=cut.fq.gz; fi
-  if [ $order = 1 ]; then
-    run fq_len_filter 50 lp prefix.fq prefix_mates.fq
-  else
-    run fq_len_filter 50 lp prefix_mates.fq prefix.fq
-  fi
-  for f in lp_1 lp_2 lp_reject_1 lp_reject_2; do mv $f.fq want_$f.fq; done
   run fq_len_filter 50 lp $a $b
   expect_status 1 "paired filter, file $order damaged"
   expect_err_is "$CUT_LINE"
-  for f in lp_1 lp_2 lp_reject_1 lp_reject_2; do expect_file_eq want_$f.fq $f.fq; done
-
+  no_outputs "paired filter, file $order damaged"
   run sample_reads 25 sp $a $b
   expect_status 1 "paired sample, file $order damaged"
   expect_err_is "$CUT_LINE"
-  CHECKS=$((CHECKS + 1))
-  [ "$(grep -c '^@' sp_$order.fq)" -le 25 ] && [ -s sp_1.fq ] && [ -s sp_2.fq ] ||
-    fail "paired sample, file $order damaged: $(wc -l sp_1.fq sp_2.fq)"
+  no_outputs "paired sample, file $order damaged"
 done
 
 # A read error is a damage too.
