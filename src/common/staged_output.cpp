@@ -70,8 +70,10 @@ bool is_link(const std::string &path) {
 
 // An interrupted run removes its temporary files, which may be as large as
 // its outputs, and then ends as the signal would have ended it. SIGXFSZ is
-// what a write past the file size limit raises.
-const int CLEANUP_SIGNALS[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGXFSZ};
+// what a write past the file size limit raises, and SIGPIPE a write to a
+// pipe closed early (standard output, or an output that is a FIFO).
+const int CLEANUP_SIGNALS[] = {SIGHUP,  SIGINT,  SIGPIPE,
+                               SIGQUIT, SIGTERM, SIGXFSZ};
 const size_t CLEANUP_SIGNAL_COUNT =
     sizeof CLEANUP_SIGNALS / sizeof CLEANUP_SIGNALS[0];
 

@@ -6,12 +6,12 @@
 // A run's named outputs are written under temporary names beside them and
 // renamed over them only when the run has succeeded, so a failed or
 // interrupted run leaves the files it would have written as they were and
-// no partial output under their names. Until then SIGHUP, SIGINT, SIGQUIT,
-// SIGTERM and SIGXFSZ remove the temporary files before ending the process
-// as they would have (a signal ignored at the start stays ignored). Outputs
-// that exist and are not regular files (a FIFO, /dev/null, /dev/stdout),
-// and existing files in a directory that allows no new entry, are written
-// directly.
+// no partial output under their names. Until then SIGHUP, SIGINT, SIGPIPE,
+// SIGQUIT, SIGTERM and SIGXFSZ remove the temporary files before ending the
+// process as they would have (a signal ignored at the start stays ignored).
+// Outputs that exist and are not regular files (a FIFO, /dev/null,
+// /dev/stdout), and existing files in a directory that allows no new entry,
+// are written directly.
 
 // One output of a run.
 struct staged_file_t {

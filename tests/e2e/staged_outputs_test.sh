@@ -51,6 +51,16 @@ run check_single bad.map "$D/simulate/single.sam" 0 10 20 c
 expect_status 1 "check_single, bad map"
 kept "check_single, bad map" c_wrong.fq c_wrong.sam c.err
 
+# The report goes to a pipe whose reader is gone.
+mkfifo closed.pipe
+(exec 3<closed.pipe) &
+exec 5>closed.pipe
+wait $!
+prefill c_wrong.fq c_wrong.sam c.err
+"$BIN" check_single "$D/simulate/single.sam" 0 10 20 c >&5 2>/dev/null
+exec 5>&-
+kept "check_single, closed pipe" c_wrong.fq c_wrong.sam c.err
+
 prefill f_1.fq f_2.fq f_reject_1.fq f_reject_2.fq
 head -n 4 "$D/tools/reads_2.fq" >short.fq
 run fq_len_filter 0 f "$D/tools/reads_1.fq" short.fq
