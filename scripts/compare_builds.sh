@@ -377,6 +377,23 @@ case_ text_single_zeros single_reads "$IN/zeros.fa" 50 3 1 1
 case_ text_gap_zeros gap_reads "$IN/zeros.fa" 50 3 1 1 2
 case_ text_depth_zeros index_depth "$IN/zeros.fa" 3
 
+# ---- outputs that exist before the run -----------------------------------------
+# Earlier outputs under the names a run writes. A run that succeeds
+# replaces them; one that fails keeps them (older builds emptied them).
+OLDOUT='for f in o.fa o.edits o.fa.map o_1.fq o_2.fq o_reject_1.fq o_reject_2.fq o_wrong.fq o_wrong.sam o.err; do echo earlier >"$f"; done'
+PREP=$OLDOUT case_ kept_random_genome_ok random_genome "$IN/small.fa" 1 1 1 o
+PREP=$OLDOUT case_ kept_pair_reads_ok pair_reads "$IN/multi.fa" 50 50 20 1 200 20 0 o
+PREP=$OLDOUT case_ kept_filter_ok fq_len_filter 95 o "$IN/pairs_1.fq" "$IN/pairs_2.fq"
+PREP=$OLDOUT case_ kept_check_single_ok check_single "$IN/mut.fa.map" "$IN/single.sorted.sam" 5 1500 20 o
+PREP="$OLDOUT; ln -s /dev/null n_reject.fq" case_ kept_filter_devnull fq_len_filter 95 n "$IN/gap_ins.fq"
+: >"$IN/empty.fa"
+printf '>c\nACGTACGTACGTACGTACGT\n>c\nACGTACGTACGTACGTACGT\n' >"$IN/dup.fa"
+printf 'not a map\n' >"$IN/bad.map"
+PREP=$OLDOUT case_ kept_random_genome_fails random_genome "$IN/empty.fa" 1 0.1 1 o
+PREP=$OLDOUT case_ kept_pair_reads_fails pair_reads "$IN/dup.fa" 5 5 10 0 10 1 0 o
+PREP=$OLDOUT case_ kept_filter_fails fq_len_filter 0 o "$IN/pairs_1.fq" "$IN/one.fq"
+PREP=$OLDOUT case_ kept_check_single_fails check_single "$IN/bad.map" "$IN/single.sorted.sam" 5 1500 20 o
+
 echo "$SAME same, $DIFFS different"
 if [ "$DIFFS" -gt 0 ]; then
   echo "different: ${DIFF_NAMES[*]}"

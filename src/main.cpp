@@ -104,6 +104,17 @@ void print_banner() {
   std::exit(2);
 }
 
+// An exception that no command catches ends the process as it always did,
+// but only once the stack has unwound, so that the run's unfinished output
+// files are removed on the way.
+int run_command(const command_entry &cmd, const args_t &args) {
+  try {
+    return cmd.run(args);
+  } catch (...) {
+    throw;
+  }
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -115,6 +126,6 @@ int main(int argc, char **argv) {
   const args_t args(argv + 2, argv + argc);
   for (const command_entry &cmd : COMMANDS)
     if (word == cmd.word)
-      return cmd.run(args);
+      return run_command(cmd, args);
   print_usage_and_exit();
 }

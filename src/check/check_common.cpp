@@ -6,6 +6,7 @@
 
 #include "common/number_word.h"
 #include "common/path_utils.h"
+#include "common/staged_output.h"
 #include "common/std_out.h"
 #include "common/strings.h"
 #include "simulate/sim_checks.h"
@@ -24,6 +25,7 @@ struct check_args_t {
 };
 
 struct check_files_t {
+  staged_outputs_t staged;
   line_reader_t map_file;
   line_reader_t sam_file;
   std::ofstream fq_file;
@@ -48,22 +50,20 @@ bool parse_args(const args_t &args, const checker_t &checker, check_args_t &a) {
           whole_arg(args[i + 4], "min_len", 0, INT_MAX, a.min_len));
 }
 
-template <typename Stream>
-bool open_one(Stream &s, const std::string &name, std::ios::openmode mode,
-              const char *message) {
-  s.open(name, mode);
-  if (s)
-    return true;
+// Names the file that could not be opened; false.
+bool cannot_open(const char *message, const std::string &name) {
   std::cerr << message << name << std::endl;
   return false;
 }
 
 bool open_input(line_reader_t &in, const std::string &name,
                 const char *message) {
-  if (line_reader_open(in, name))
-    return true;
-  std::cerr << message << name << std::endl;
-  return false;
+  return line_reader_open(in, name) || cannot_open(message, name);
+}
+
+bool open_output(check_files_t &f, std::ofstream &os, const std::string &name,
+                 const char *message) {
+  return open_staged(f.staged, name, os) || cannot_open(message, name);
 }
 
 bool open_files(const check_args_t &a, check_files_t &f) {
@@ -82,21 +82,22 @@ bool open_files(const check_args_t &a, check_files_t &f) {
     inputs.push_back(a.map_filename);
   if (refuse_file_clash({fq, sam, err}, inputs))
     return false;
-  return open_one(f.fq_file, fq, std::ios::out,
-                  "Could not write to fq file: ") &&
-         open_one(f.out_sam_file, sam, std::ios::out,
-                  "Could not write to out sam file: ") &&
-         open_one(f.out_err_file, err, std::ios::out,
-                  "Could not write to out err file: ");
+  return open_output(f, f.fq_file, fq, "Could not write to fq file: ") &&
+         open_output(f, f.out_sam_file, sam,
+                     "Could not write to out sam file: ") &&
+         open_output(f, f.out_err_file, err,
+                     "Could not write to out err file: ");
 }
 
 // Closing flushes; a side file that could not be written fails the run.
-bool close_outputs(check_files_t &f, const std::string &prefix) {
+// The files replace their targets only when the report was written too.
+bool close_outputs(check_files_t &f, const std::string &prefix, bool reported) {
   f.fq_file.close();
   f.out_sam_file.close();
   f.out_err_file.close();
-  if (f.fq_file && f.out_sam_file && f.out_err_file)
-    return true;
+  const bool written = f.fq_file && f.out_sam_file && f.out_err_file;
+  if (written && (!reported || commit_outputs(f.staged).empty()))
+    return reported;
   std::cerr << "ERROR: Could not write the output files " << prefix
             << "_wrong.fq, " << prefix << "_wrong.sam or " << prefix << ".err"
             << std::endl;
@@ -225,23 +226,20 @@ int run_checker(const args_t &args, const checker_t &checker) {
   while (next_sam_group(g, aln_list)) {
     int num_aligned = 0;
     if (!checker.kernel(aln_list, ctx, num_aligned)) {
-      close_outputs(f, a.output_prefix);
       std::cerr << "reference not found in map: " << ctx.missing_ref << "\n";
       return 1;
     }
     all_reads += num_aligned;
   }
-  if (report_input_failure(f.sam_file)) {
-    close_outputs(f, a.output_prefix);
+  if (report_input_failure(f.sam_file))
     return 1;
-  }
   if (g.short_lines > 0)
     std::cerr << "Warning: skipped " << g.short_lines
               << " SAM lines with fewer than " << SAM_MIN_COLUMNS << " columns"
               << std::endl;
   write_check_report(std::cout, a.num_reads, a.min_mapq, ctx.totals, all_reads);
   const bool reported = check_written(std::cout, "standard output");
-  return close_outputs(f, a.output_prefix) && reported ? 0 : 1;
+  return close_outputs(f, a.output_prefix, reported) ? 0 : 1;
 }
 
 void count_group(check_totals_t &t, bool good_read, bool mapped,

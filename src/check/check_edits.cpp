@@ -11,6 +11,7 @@
 #include "commands.h"
 #include "common/constants.h"
 #include "common/number_word.h"
+#include "common/staged_output.h"
 #include "common/strings.h"
 #include "simulate/sim_checks.h"
 
@@ -74,6 +75,7 @@ struct edits_args_t {
 };
 
 struct edits_outputs_t {
+  staged_outputs_t staged;
   std::ofstream missed;
   std::ofstream wrong_snp;
   std::ofstream missed_indel;
@@ -103,9 +105,9 @@ void print_usage() {
          "mpileup. Result written to stdout. \n";
 }
 
-bool open_output(std::ofstream &os, const std::string &name, const char *what) {
-  os.open(name);
-  if (os)
+bool open_output(edits_outputs_t &out, std::ofstream &os,
+                 const std::string &name, const char *what) {
+  if (open_staged(out.staged, name, os))
     return true;
   std::cerr << "ERROR could not write " << what << " file: " << name << "\n";
   return false;
@@ -119,10 +121,10 @@ bool open_outputs(const edits_args_t &a, edits_outputs_t &out) {
   if (refuse_file_clash({missed, wrong_snp, missed_indel, wrong_indel},
                         {a.edits_filename, a.vcf_filename}))
     return false;
-  return open_output(out.missed, missed, "missed SNP") &&
-         open_output(out.wrong_snp, wrong_snp, "wrong SNP") &&
-         open_output(out.missed_indel, missed_indel, "missed indel") &&
-         open_output(out.wrong_indel, wrong_indel, "wrong indel");
+  return open_output(out, out.missed, missed, "missed SNP") &&
+         open_output(out, out.wrong_snp, wrong_snp, "wrong SNP") &&
+         open_output(out, out.missed_indel, missed_indel, "missed indel") &&
+         open_output(out, out.wrong_indel, wrong_indel, "wrong indel");
 }
 
 bool check_numbers(const args_t &args, edits_args_t &a) {
@@ -236,13 +238,17 @@ void tally_truth(edits_dict_t &dict, std::ostream &missed, int &total,
   }
 }
 
-bool close_outputs(edits_outputs_t &out, const std::string &prefix) {
+// The files replace their targets only when the report was written too.
+bool close_outputs(edits_outputs_t &out, const std::string &prefix,
+                   bool reported) {
   out.missed.close();
   out.wrong_snp.close();
   out.missed_indel.close();
   out.wrong_indel.close();
-  if (out.missed && out.wrong_snp && out.missed_indel && out.wrong_indel)
-    return true;
+  const bool written =
+      out.missed && out.wrong_snp && out.missed_indel && out.wrong_indel;
+  if (written && (!reported || commit_outputs(out.staged).empty()))
+    return reported;
   std::cerr << "ERROR: Could not write the output files " << prefix << ".*\n";
   return false;
 }
@@ -356,5 +362,5 @@ int check_edits(args_t args) {
               c.total_real_variants_found_indel);
   write_edits_report(std::cout, a.qual_limit, c);
   const bool reported = check_written(std::cout, "standard output");
-  return close_outputs(out, a.output_prefix) && reported ? 0 : 1;
+  return close_outputs(out, a.output_prefix, reported) ? 0 : 1;
 }

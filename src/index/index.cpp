@@ -14,12 +14,13 @@
 #include "common/genome.h"
 #include "common/number_word.h"
 #include "common/parallel.h"
+#include "common/path_utils.h"
+#include "common/staged_output.h"
 #include "index/gz_member.h"
 #include "index/gz_writer.h"
 #include "index/index_file.h"
 #include "index/index_format.h"
 #include "index/index_genome.h"
-#include "index/index_output.h"
 #include "index/kmer_collect.h"
 
 namespace {
@@ -156,7 +157,7 @@ int report_write_failure(const index_args_t &a) {
 }
 
 int build_index(const index_args_t &a, int genome_fd, uint64_t genome_size,
-                index_output_t &out) {
+                int out_fd) {
   const int threads = available_cores();
   std::cerr << "Reading genome...\n";
   index_genome_t g;
@@ -179,7 +180,7 @@ int build_index(const index_args_t &a, int genome_fd, uint64_t genome_size,
   std::cerr << g.empty_warnings;
 
   gz_writer_t w;
-  gz_writer_init(w, out.fd, INDEX_BLOCK_BYTES, threads);
+  gz_writer_init(w, out_fd, INDEX_BLOCK_BYTES, threads);
   write_index_head(w, a.mode, g.length, g.packed, sequence_table(g));
   if (w.failed)
     return report_write_failure(a);
@@ -189,6 +190,16 @@ int build_index(const index_args_t &a, int genome_fd, uint64_t genome_size,
   if (!gz_writer_finish(w))
     return report_write_failure(a);
   return 0;
+}
+
+// A descriptor to write the index to, or -1 when the output may not or
+// cannot be written. The index never replaces the genome it is built from.
+int open_index_output(const index_args_t &a, staged_outputs_t &staged) {
+  std::string name;
+  if (same_file(a.out_path, a.genome_path) ||
+      !stage_output(staged, a.out_path, name))
+    return -1;
+  return open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
 }
 
 } // namespace
@@ -210,14 +221,15 @@ int index(args_t args) {
     close(genome_fd);
     return status;
   }
-  index_output_t out;
-  if (!open_index_output(a.out_path, a.genome_path, out)) {
+  staged_outputs_t staged;
+  const int out_fd = open_index_output(a, staged);
+  if (out_fd < 0) {
     close(genome_fd);
     std::cerr << "Could not write hash file: " << a.out_path << "\n";
     return 1;
   }
   try {
-    status = build_index(a, genome_fd, genome_size, out);
+    status = build_index(a, genome_fd, genome_size, out_fd);
   } catch (const std::bad_alloc &) {
     std::cerr << "ERROR: Not enough memory to build the index\n";
     status = 1;
@@ -226,11 +238,10 @@ int index(args_t args) {
     status = 1;
   }
   close(genome_fd);
-  if (status != 0) {
-    discard_index_output(out);
+  const bool closed = close(out_fd) == 0;
+  if (status != 0)
     return status;
-  }
-  if (!commit_index_output(out)) {
+  if (!closed || !commit_outputs(staged).empty()) {
     std::cerr << "Could not write hash file: " << a.out_path << "\n";
     return 1;
   }

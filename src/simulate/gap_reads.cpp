@@ -164,7 +164,7 @@ int gap_reads(args_t args) {
   sim_genome_t genome;
   int status = load_sim_genome(genome_file, genome);
   if (status != 0)
-    return genome_load_failed(status, params.genome_filename);
+    return report_not_text(status, params.genome_filename);
   if (any && !check_windows(genome, params.read_len, params.read_len))
     return 3;
   simulate_gap_reads(params, genome, gen, std::cout);

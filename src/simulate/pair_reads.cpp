@@ -11,6 +11,8 @@
 #include "common/genome.h"
 #include "common/mt_random.h"
 #include "common/number_word.h"
+#include "common/staged_output.h"
+#include "common/strings.h"
 #include "simulate/fastq_record.h"
 #include "simulate/sim_checks.h"
 #include "simulate/sim_genome.h"
@@ -186,9 +188,9 @@ static bool check_pair_genome(const pair_reads_params_t &params,
   return true;
 }
 
-static bool open_reads_file(std::ofstream &file, const std::string &name) {
-  file.open(name);
-  if (file.is_open())
+static bool open_reads_file(staged_outputs_t &staged, std::ofstream &file,
+                            const std::string &name) {
+  if (open_staged(staged, name, file))
     return true;
   std::cerr << "ERROR: Cannot write to reads file, " << name << std::endl;
   return false;
@@ -214,14 +216,16 @@ int pair_reads(args_t args) {
     return 3;
   if (int text = check_genome_head(params.genome_filename))
     return text;
+  staged_outputs_t staged;
   std::ofstream out1, out2;
-  if (!open_reads_file(out1, name1) || !open_reads_file(out2, name2))
+  if (!open_reads_file(staged, out1, name1) ||
+      !open_reads_file(staged, out2, name2))
     return 3;
   MT_random gen;
   sim_genome_t genome;
   int status = load_sim_genome(genome_file, genome);
   if (status != 0)
-    return genome_load_failed(status, params.genome_filename, {name1, name2});
+    return report_not_text(status, params.genome_filename);
   if (any && !check_pair_genome(params, genome))
     return 3;
   if (!simulate_pair_reads(params, genome, gen, out1, out2)) {
@@ -231,5 +235,9 @@ int pair_reads(args_t args) {
   }
   if (!check_written(out1, name1) || !check_written(out2, name2))
     return 1;
-  return 0;
+  const std::string unmoved = commit_outputs(staged);
+  if (unmoved.empty())
+    return 0;
+  std::cerr << "ERROR: Could not write to " << unmoved << std::endl;
+  return 1;
 }

@@ -15,6 +15,8 @@
 #include "common/genome.h"
 #include "common/mt_random.h"
 #include "common/number_word.h"
+#include "common/staged_output.h"
+#include "common/strings.h"
 #include "simulate/coord_map.h"
 #include "simulate/edits_file.h"
 #include "simulate/sim_checks.h"
@@ -202,18 +204,18 @@ int random_genome(args_t args) {
     return 3;
   if (int text = check_genome_head(genome_filename))
     return text;
-  std::ofstream fa(fa_name);
-  if (!fa) {
+  staged_outputs_t staged;
+  std::ofstream fa, edits, map_file;
+  if (!open_staged(staged, fa_name, fa)) {
     std::cerr << "ERROR: Cannot write genome file, " << fa_name << "\n";
     return 3;
   }
-  std::ofstream edits(edits_name);
-  if (!edits) {
+  if (!open_staged(staged, edits_name, edits)) {
     std::cerr << "ERROR: Cannot write edits file, " << edits_name << "\n";
     return 3;
   }
-  std::ofstream map_file(map_name, std::ios::binary);
-  if (!map_file) {
+  if (!open_staged(staged, map_name, map_file,
+                   std::ios::out | std::ios::binary)) {
     std::cerr << "ERROR: Cannot write map file, " << map_name << "\n";
     return 3;
   }
@@ -225,8 +227,7 @@ int random_genome(args_t args) {
   const int status =
       read_genome(genome_file, genome_str, genome_start, genome_length);
   if (status != 0)
-    return genome_load_failed(status, genome_filename,
-                              {fa_name, edits_name, map_name});
+    return report_not_text(status, genome_filename);
   std::cerr << "Genome Length: " << genome_length << "\n";
   if (!sequences_fit(genome_str))
     return 1;
@@ -256,5 +257,9 @@ int random_genome(args_t args) {
       report_write_failure(edits, edits_name) ||
       report_write_failure(map_file, map_name))
     return 1;
-  return 0;
+  const std::string unmoved = commit_outputs(staged);
+  if (unmoved.empty())
+    return 0;
+  std::cerr << "ERROR: Could not write " << unmoved << "\n";
+  return 1;
 }

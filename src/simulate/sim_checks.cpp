@@ -1,8 +1,6 @@
 #include "simulate/sim_checks.h"
 
 #include <iostream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "common/genome.h"
 #include "common/number_word.h"
@@ -49,16 +47,4 @@ bool overwrites_genome(const std::string &genome,
   std::cerr << "ERROR: Output file " << out
             << " would overwrite the genome file\n";
   return true;
-}
-
-int genome_load_failed(int status, const std::string &genome,
-                       const std::vector<std::string> &created) {
-  if (status != GENOME_GZIP && status != GENOME_NUL)
-    return status;
-  for (const std::string &path : created) {
-    struct stat st;
-    if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-      unlink(path.c_str());
-  }
-  return report_not_text(status, genome);
 }

@@ -163,7 +163,7 @@ int single_reads(args_t args) {
   sim_genome_t genome;
   int status = load_sim_genome(genome_file, genome);
   if (status != 0)
-    return genome_load_failed(status, params.genome_filename);
+    return report_not_text(status, params.genome_filename);
   if (any &&
       !check_windows(genome, params.read_len, 2 * int64_t(params.read_len)))
     return 3;

@@ -100,10 +100,14 @@ int run_filter(const filter_rule_t &rule, const std::string &prefix,
     names.push_back(name);
   if (output_is_input(names, inputs))
     return 1;
+  staged_outputs_t staged;
   std::vector<out_file_t> outs(names.size());
-  if (!out_create_all(outs, names))
+  if (!out_create_all(outs, names, staged))
     return 1;
-  return split_reads(rule, readers, n, outs);
+  const int status = split_reads(rule, readers, n, outs);
+  if (status != 0)
+    return status;
+  return out_commit_all(staged) ? 0 : 1;
 }
 
 bool quality_end_passes(const std::string &qual, int phred_score,

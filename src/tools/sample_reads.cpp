@@ -99,8 +99,9 @@ int sample_reads(args_t args) {
   const std::vector<std::string> names = fq_names(args[1], "", num_inputs);
   if (output_is_input(names, inputs))
     return 1;
+  staged_outputs_t staged;
   std::vector<out_file_t> outs(names.size());
-  if (!out_create_all(outs, names))
+  if (!out_create_all(outs, names, staged))
     return 1;
 
   reservoir_t r;
@@ -146,5 +147,5 @@ int sample_reads(args_t args) {
   bool written = out_close_all(outs);
   if (report_inputs_damage(readers, num_inputs))
     return 1;
-  return written ? 0 : 1;
+  return written && out_commit_all(staged) ? 0 : 1;
 }

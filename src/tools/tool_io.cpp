@@ -16,20 +16,22 @@ void out_flush(out_file_t &o) {
   o.buf.clear();
 }
 
-} // namespace
-
-out_file_t::~out_file_t() { out_close(*this); }
-
-bool out_create(out_file_t &o, const std::string &path) {
+// Opens `name` for writing as the output known as `path`.
+bool out_create(out_file_t &o, const std::string &name,
+                const std::string &path) {
   out_close(o);
   o.path = path;
   o.failed = false;
-  o.f = std::fopen(path.c_str(), "wb");
+  o.f = std::fopen(name.c_str(), "wb");
   o.owned = o.f != nullptr;
   if (!o.f)
     o.failed = true;
   return o.f != nullptr;
 }
+
+} // namespace
+
+out_file_t::~out_file_t() { out_close(*this); }
 
 void out_use_stdout(out_file_t &o) {
   out_close(o);
@@ -123,13 +125,24 @@ bool out_close_all(std::vector<out_file_t> &files) {
 }
 
 bool out_create_all(std::vector<out_file_t> &files,
-                    const std::vector<std::string> &paths) {
+                    const std::vector<std::string> &paths,
+                    staged_outputs_t &staged) {
+  std::string name;
   for (size_t i = 0; i < paths.size(); ++i)
-    if (!out_create(files[i], paths[i])) {
+    if (!stage_output(staged, paths[i], name) ||
+        !out_create(files[i], name, paths[i])) {
       std::cerr << "Error: cannot write: " << paths[i] << std::endl;
       return false;
     }
   return true;
+}
+
+bool out_commit_all(staged_outputs_t &staged) {
+  const std::string unmoved = commit_outputs(staged);
+  if (unmoved.empty())
+    return true;
+  std::cerr << "Error: cannot write: " << unmoved << std::endl;
+  return false;
 }
 
 bool output_is_input(const std::vector<std::string> &outputs,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/fast.h"
+#include "common/staged_output.h"
 
 // Buffered output to a created file or to standard output. Every write
 // failure is remembered so that the run can end with a non-zero status
@@ -22,8 +23,6 @@ struct out_file_t {
   ~out_file_t();
 };
 
-// Creates or truncates `path`; false (with no message) when it cannot.
-bool out_create(out_file_t &o, const std::string &path);
 void out_use_stdout(out_file_t &o);
 void out_put(out_file_t &o, const std::string &text);
 // "@" name suffix "\n" seq "\n+\n" qual "\n"
@@ -47,10 +46,15 @@ bool close_stdout(out_file_t &o);
 int finish_stdout_run(out_file_t &o, const fast &reader, int fail,
                       int unreadable);
 
-// Creates every named file in order. A file that cannot be created gets
-// "Error: cannot write: <path>" and false.
+// Creates every named file in order, each staged in `staged` until the run
+// commits. A file that cannot be created gets "Error: cannot write: <path>"
+// and false.
 bool out_create_all(std::vector<out_file_t> &files,
-                    const std::vector<std::string> &paths);
+                    const std::vector<std::string> &paths,
+                    staged_outputs_t &staged);
+// Moves the written files into place once the run has succeeded; false after
+// "Error: cannot write: <path>" when one could not be.
+bool out_commit_all(staged_outputs_t &staged);
 
 // Writing an output over one of the inputs would destroy the data being
 // read: true (with "Error: output file is an input file: <path>") when any

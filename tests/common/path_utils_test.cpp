@@ -8,26 +8,11 @@
 #include <vector>
 
 #include "common/path_utils.h"
+#include "scratch_dir.h"
 
 namespace {
 
 using words = std::vector<std::string>;
-
-// A fresh scratch directory, removed with everything in it at the end.
-struct scratch_t {
-  std::string dir;
-  scratch_t() {
-    char tmpl[] = "/tmp/venkari_paths_XXXXXX";
-    dir = mkdtemp(tmpl);
-  }
-  ~scratch_t() { std::system(("rm -rf '" + dir + "'").c_str()); }
-  std::string touch(const std::string &name, mode_t mode = 0644) const {
-    const std::string p = dir + "/" + name;
-    std::ofstream(p) << "x\n";
-    chmod(p.c_str(), mode);
-    return p;
-  }
-};
 
 // PATH replaced for one test.
 struct path_env_t {

@@ -43,12 +43,15 @@ expect_file_eq p.missed "$E"
 expect_file_eq p.wrong_indel "$V"
 CHECKS=$((CHECKS + 1))
 [ ! -e p.wrong_snp ] || fail "an output was created before the refusal"
+# A failed run leaves the files of an earlier one as they were.
+echo earlier >o.missed
+cp o.missed earlier.missed
 run check_edits none.edits "$V" 0 5 2 10 o
 expect_status 1 "missing edits"
 expect_err_is "ERROR: Could not open edits file: none.edits"
+expect_file_eq earlier.missed o.missed
 CHECKS=$((CHECKS + 1))
-[ -f o.missed ] && [ -f o.wrong_snp ] && [ -f o.missed_indel ] && [ -f o.wrong_indel ] ||
-  fail "outputs are created before the inputs are checked"
+[ "$(ls -A | grep '^o\.\|^\.o\.')" = o.missed ] || fail "missing edits: files $(ls -A)"
 run check_edits "$E" none.vcf 0 5 2 10 o
 expect_status 1 "missing VCF"
 expect_err_is "ERROR: Could not open vcf file: none.vcf"

@@ -142,15 +142,13 @@ Total alignments:     0
 X
 expect_out_file expected
 
-# A read on a sequence the map lacks ends the run; what came before is kept.
+# A read on a sequence the map lacks ends the run, and writes no file.
 run check_single edited.map "$D/single_unmapped_ref.sam" 1 3 0 u
 expect_status 1 "sequence missing from map"
 expect_err_line "reference not found in map: chr3"
 expect_out_empty
-head -n 1 "$D/single_unmapped_ref.sam" | sed 's/$/\t/' >expected.sam
-expect_file_eq u_wrong.sam expected.sam
-printf '1\t60\t0\t0\t0\t0\t0\t0\t0\n' >expected.err
-expect_file_eq u.err expected.err
+CHECKS=$((CHECKS + 1))
+[ -z "$(ls -A | grep '^u[._]\|^\.u')" ] || fail "sequence missing from map: files $(ls -A)"
 
 # A report that cannot be written is not a success.
 if [ -w /dev/full ]; then

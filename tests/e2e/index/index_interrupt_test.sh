@@ -1,6 +1,9 @@
-# index stopped by SIGHUP, SIGINT or SIGTERM: its temporary file is removed,
-# it ends with the signal's status, and the index it was to replace stays.
+# index stopped by SIGHUP, SIGINT, SIGQUIT, SIGTERM or SIGXFSZ: its
+# temporary file is removed, it ends with the signal's status, and the index
+# it was to replace stays.
 . "$(dirname "$0")/../lib.sh"
+# SIGQUIT and SIGXFSZ would dump core.
+ulimit -c 0
 
 "$BIN" index "$SRC/tests/data/index/tiny.fa" 10 g.tidx 2>/dev/null || fail "first index"
 cp g.tidx before.tidx
@@ -23,9 +26,10 @@ interrupted() {
   expect_file_eq before.tidx g.tidx
 }
 
-# A shell starts a background job with SIGINT ignored, and so does a
-# script run in the background: `env` puts it back to its default.
-env --default-signal=INT true 2>/dev/null || {
+# A shell starts a background job with SIGINT and SIGQUIT ignored, and so
+# does a script run in the background: `env` puts them back to their
+# default.
+env --default-signal=INT,QUIT true 2>/dev/null || {
   have "env --default-signal"
   finish
 }
@@ -35,7 +39,7 @@ env --default-signal=INT true 2>/dev/null || {
 # genome is read.
 start_on_pipe() {
   mkfifo genome.pipe
-  env --default-signal=INT "$@" "$BIN" index genome.pipe 22 g.tidx >out 2>err &
+  env --default-signal=INT,QUIT "$@" "$BIN" index genome.pipe 22 g.tidx >out 2>err &
   pid=$!
   exec 3>genome.pipe
   printf '>chr1\nACGTTGCAACGTAGCTAGCTAGGATCCATGCATGCAAGTC\n' >&3
@@ -50,7 +54,7 @@ end_pipe() {
   rm genome.pipe
 }
 
-for sig in HUP INT TERM; do
+for sig in HUP INT QUIT TERM; do
   start_on_pipe
   kill -s $sig $pid
   end_pipe
@@ -83,4 +87,12 @@ kill -s TERM $pid
 wait $pid 2>/dev/null
 STATUS=$?
 interrupted TERM "while writing"
+
+# An index larger than the file size limit.
+(
+  ulimit -f 64
+  "$BIN" index -I 0 big.fa 22 g.tidx >out 2>err
+) 2>/dev/null
+STATUS=$?
+interrupted XFSZ "past the file size limit"
 finish

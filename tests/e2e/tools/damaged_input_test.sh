@@ -1,7 +1,8 @@
 # The FASTQ tools on read files that turn out damaged (a gzip file cut
-# short, binary data, a file whose reading fails): each writes what it read
-# before the damage, then one ERROR line per damaged file and a failure
-# status.
+# short, binary data, a file whose reading fails): one ERROR line per damaged
+# file and a failure status. A tool writing to standard output has written
+# what it read before the damage; one writing named files has written none
+# of them.
 . "$(dirname "$0")/../lib.sh"
 
 # Reads of many lengths and random bases, so that the compressed file is
@@ -23,24 +24,28 @@ head -c $(($(wc -c <whole.fq.gz) / 2)) whole.fq.gz >cut.fq.gz
 # The same text with a NUL byte half way: binary data, not reads.
 { head -c 200000 whole.fq && printf '\000' && tail -c +200001 whole.fq; } >nul.fq
 
+# no_outputs LABEL: the last run left no file but the test's own.
+no_outputs() {
+  CHECKS=$((CHECKS + 1))
+  ls -A | grep -vxF -f own.list -e own.list -e out -e err -e err.full |
+    grep -q . && fail "$1: files left: $(ls -A | grep -vxF -f own.list)"
+}
+
 # Each tool on a damaged input BAD: its status (STATS_TRIM for fastq_stats
 # and fastq_trim: 1 for damage, 3 as for a file they cannot open for binary
-# data), the one line BAD_LINE, and the output of the same run on the
-# records before the damage.
+# data) and the one line BAD_LINE. The tools writing to standard output give
+# the output of the same run on the records before the damage; those writing
+# named files write none.
 check_tools() { # BAD BAD_LINE STATS_TRIM
   BAD=$1 BAD_LINE=$2
   local stats_trim=$3
-  # The records read before the damage, as fq_len_filter passes them all.
-  run fq_len_filter 0 seen $BAD
-  expect_status 1 "fq_len_filter, $BAD"
+  # The records read before the damage, as fastq_stats counts them.
+  run fastq_stats $BAD
+  expect_status $stats_trim "fastq_stats, $BAD"
   expect_err_is "$BAD_LINE"
-  n=$(($(wc -l <seen.fq) / 4))
+  n=$(awk -F, '{ s += $2 } END { print s + 0 }' out)
   CHECKS=$((CHECKS + 1))
   [ "$n" -gt 100 ] && [ "$n" -lt 3000 ] || fail "$BAD: $n records before the damage"
-  # Every one whole, none a piece of the record the damage cut.
-  CHECKS=$((CHECKS + 1))
-  head -n $((4 * n)) whole.fq | sed 's/ c[0-9]*$//' | cmp -s - seen.fq ||
-    fail "$BAD: records before the damage differ from the file's"
   head -n $((4 * n)) whole.fq >prefix.fq
   head -n $((4 * n)) mates.fq >prefix_mates.fq
 
@@ -53,47 +58,31 @@ check_tools() { # BAD BAD_LINE STATS_TRIM
   expect_err_is "Original format: Sanger" "New format: Illumina 1.3+" "$BAD_LINE"
   expect_out_file want.out
 
-  run fastq_filter 20 60 p prefix.fq
-  mv p.fq want.fq
-  mv p_reject.fq want_reject.fq
+  ls >own.list
   run fastq_filter 20 60 p $BAD
   expect_status 1 "fastq_filter, $BAD"
   expect_err_is "$BAD_LINE"
-  expect_file_eq want.fq p.fq
-  expect_file_eq want_reject.fq p_reject.fq
-
-  run sample_reads 25 s prefix.fq
-  mv s.fq want.fq
+  no_outputs "fastq_filter, $BAD"
   run sample_reads 25 s $BAD
   expect_status 1 "sample_reads, $BAD"
   expect_err_is "$BAD_LINE"
-  expect_file_eq want.fq s.fq
+  no_outputs "sample_reads, $BAD"
   # Damage that leaves fewer reads than asked for is the fault named.
   run sample_reads 2900 s $BAD
   expect_status 1 "sample_reads, too few left, $BAD"
   expect_err_is "$BAD_LINE"
 
-  # Paired: a damaged file is no length fault; the pairs before the damage are
-  # written, whichever file is damaged.
+  # Paired: a damaged file is no length fault, whichever file is damaged.
   for order in 1 2; do
     if [ $order = 1 ]; then a=$BAD b=mates.fq; else a=mates.fq b=$BAD; fi
-    if [ $order = 1 ]; then
-      run fq_len_filter 50 lp prefix.fq prefix_mates.fq
-    else
-      run fq_len_filter 50 lp prefix_mates.fq prefix.fq
-    fi
-    for f in lp_1 lp_2 lp_reject_1 lp_reject_2; do mv $f.fq want_$f.fq; done
     run fq_len_filter 50 lp $a $b
     expect_status 1 "paired filter, file $order damaged, $BAD"
     expect_err_is "$BAD_LINE"
-    for f in lp_1 lp_2 lp_reject_1 lp_reject_2; do expect_file_eq want_$f.fq $f.fq; done
-
+    no_outputs "paired filter, file $order damaged, $BAD"
     run sample_reads 25 sp $a $b
     expect_status 1 "paired sample, file $order damaged, $BAD"
     expect_err_is "$BAD_LINE"
-    CHECKS=$((CHECKS + 1))
-    [ "$(grep -c '^@' sp_$order.fq)" -le 25 ] && [ -s sp_1.fq ] && [ -s sp_2.fq ] ||
-      fail "paired sample, file $order damaged, $BAD: $(wc -l sp_1.fq sp_2.fq)"
+    no_outputs "paired sample, file $order damaged, $BAD"
   done
 }
 

@@ -82,18 +82,18 @@ expect_file_eq want.fq pp_reject_1.fq
 printf '@m2/2\nACGT\n+\n####\n' >want.fq
 expect_file_eq want.fq pp_reject_2.fq
 
-# Files of different lengths: the common pairs are written, then an error.
+# Files of different lengths: an error, and no output.
 head -n 8 q2.fq >short.fq
 run fastq_filter 0 0 d q.fq short.fq
 expect_status 1 "second file shorter"
 expect_err_is "Error: FASTQ files are different length"
-[ "$(grep -c '^@' d_1.fq)" -eq 2 ] && [ "$(grep -c '^@' d_2.fq)" -eq 2 ] ||
-  fail "two pairs before the error"
+CHECKS=$((CHECKS + 1))
+[ -z "$(ls -A | grep '^d_\|^\.d_')" ] || fail "second file shorter: $(ls -A)"
 run fq_len_filter 0 d short.fq q.fq
 expect_status 1 "first file shorter"
 expect_err_is "Error: FASTQ files are different length"
-[ "$(grep -c '^@' d_1.fq)" -eq 2 ] && [ "$(grep -c '^@' d_2.fq)" -eq 2 ] ||
-  fail "two pairs before the error (first shorter)"
+CHECKS=$((CHECKS + 1))
+[ -z "$(ls -A | grep '^d_\|^\.d_')" ] || fail "first file shorter: $(ls -A)"
 
 printf '>f1\nACGT\n' >f.fa
 run fastq_filter 0 0 e f.fa

@@ -1,0 +1,281 @@
+#include "common/staged_output.h"
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string dir_of(const std::string &path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos)
+    return ".";
+  if (slash == 0)
+    return "/";
+  return path.substr(0, slash);
+}
+
+std::string base_of(const std::string &path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A symbolic link keeps pointing at the new output: replace its target.
+std::string resolve_target(const std::string &path) {
+  char buf[PATH_MAX];
+  if (realpath(path.c_str(), buf) == nullptr)
+    return path;
+  return buf;
+}
+
+// Links followed before giving up, as the system does for a loop.
+const int MAX_LINK_HOPS = 40;
+
+// The name a chain of symbolic links from `path` ends in when that name
+// does not exist yet: opening the path for writing creates that file, and
+// so does the rename. False when `path` is no link, or the chain loops or
+// cannot be read.
+bool dangling_target(const std::string &path, std::string &target) {
+  std::string cur = path;
+  char buf[PATH_MAX];
+  for (int hop = 0; hop <= MAX_LINK_HOPS; ++hop) {
+    struct stat st;
+    if (lstat(cur.c_str(), &st) != 0) {
+      if (errno != ENOENT || hop == 0)
+        return false;
+      target = cur;
+      return true;
+    }
+    if (!S_ISLNK(st.st_mode))
+      return false;
+    const ssize_t n = readlink(cur.c_str(), buf, sizeof buf);
+    if (n <= 0 || size_t(n) >= sizeof buf)
+      return false;
+    const std::string next(buf, size_t(n));
+    cur = next[0] == '/' ? next : dir_of(cur) + "/" + next;
+  }
+  return false;
+}
+
+bool is_link(const std::string &path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+// An interrupted run removes its temporary files, which may be as large as
+// its outputs, and then ends as the signal would have ended it. SIGXFSZ is
+// what a write past the file size limit raises, and SIGPIPE a write to a
+// pipe closed early (standard output, or an output that is a FIFO).
+const int CLEANUP_SIGNALS[] = {SIGHUP,  SIGINT,  SIGPIPE,
+                               SIGQUIT, SIGTERM, SIGXFSZ};
+const size_t CLEANUP_SIGNAL_COUNT =
+    sizeof CLEANUP_SIGNALS / sizeof CLEANUP_SIGNALS[0];
+
+// Temporary files that may exist at once in one process; a command has a
+// handful of outputs.
+const size_t MAX_TEMPS = 8;
+
+// The handler may not allocate: it finds the names here, each copied before
+// its file is made, and removes a file only once it is ours.
+char temp_names[MAX_TEMPS][PATH_MAX];
+volatile sig_atomic_t temp_made[MAX_TEMPS];
+size_t temps_made = 0;
+struct sigaction previous_actions[CLEANUP_SIGNAL_COUNT];
+
+// Runs on whichever thread the signal reaches. The signal stays blocked in
+// this thread until the handler returns, so the raised one then ends the
+// process with the default action.
+void remove_temps_on_signal(int sig) {
+  for (size_t i = 0; i < MAX_TEMPS; ++i)
+    if (temp_made[i])
+      unlink(temp_names[i]);
+  signal(sig, SIG_DFL);
+  raise(sig);
+}
+
+// Keeps the signals off this thread while the temporary files and what the
+// handler knows of them change together; `before` receives the mask to put
+// back.
+void hold_signals(sigset_t &before) {
+  sigset_t held;
+  sigemptyset(&held);
+  for (int sig : CLEANUP_SIGNALS)
+    sigaddset(&held, sig);
+  pthread_sigmask(SIG_BLOCK, &held, &before);
+}
+
+void release_signals(const sigset_t &before) {
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+}
+
+// With the signals held, before the first temporary file is made.
+void install_cleanup() {
+  struct sigaction act;
+  std::memset(&act, 0, sizeof act);
+  act.sa_handler = remove_temps_on_signal;
+  sigemptyset(&act.sa_mask);
+  for (int sig : CLEANUP_SIGNALS)
+    sigaddset(&act.sa_mask, sig);
+  for (size_t i = 0; i < CLEANUP_SIGNAL_COUNT; ++i) {
+    sigaction(CLEANUP_SIGNALS[i], nullptr, &previous_actions[i]);
+    // A signal ignored when we started (as under nohup) stays ignored.
+    if (previous_actions[i].sa_handler != SIG_IGN)
+      sigaction(CLEANUP_SIGNALS[i], &act, nullptr);
+  }
+}
+
+// With the signals held, once no temporary file is left.
+void remove_cleanup() {
+  for (size_t i = 0; i < CLEANUP_SIGNAL_COUNT; ++i)
+    sigaction(CLEANUP_SIGNALS[i], &previous_actions[i], nullptr);
+}
+
+int free_slot() {
+  for (size_t i = 0; i < MAX_TEMPS; ++i)
+    if (!temp_made[i])
+      return int(i);
+  return -1;
+}
+
+// Makes the temporary file of `f` with the cleanup in place, which stays
+// while any such file exists.
+int create_temp(staged_file_t &f) {
+  const std::string stem = dir_of(f.target) + "/." + base_of(f.target) + "." +
+                           std::to_string(getpid()) + ".tmp";
+  sigset_t before;
+  hold_signals(before);
+  const int slot = free_slot();
+  if (slot >= 0 && temps_made == 0)
+    install_cleanup();
+  errno = EMFILE;
+  int fd = -1;
+  for (int attempt = 0; slot >= 0 && attempt < 100; ++attempt) {
+    f.temp = attempt == 0 ? stem : stem + std::to_string(attempt);
+    if (f.temp.size() >= PATH_MAX) {
+      errno = ENAMETOOLONG;
+      break;
+    }
+    std::memcpy(temp_names[slot], f.temp.c_str(), f.temp.size() + 1);
+    fd = open(f.temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST)
+      break;
+  }
+  if (fd >= 0) {
+    temp_made[slot] = 1;
+    ++temps_made;
+    f.slot = slot;
+  } else {
+    f.temp.clear();
+    if (slot >= 0 && temps_made == 0)
+      remove_cleanup();
+  }
+  release_signals(before);
+  return fd;
+}
+
+// Renames the temporary file over the target (`keep`) or removes it, and
+// takes it off the handler's list; true when it was moved.
+bool finish_temp(staged_file_t &f, bool keep) {
+  const bool moved = keep && rename(f.temp.c_str(), f.target.c_str()) == 0;
+  if (!moved)
+    unlink(f.temp.c_str());
+  temp_made[f.slot] = 0;
+  if (--temps_made == 0)
+    remove_cleanup();
+  f.temp.clear();
+  f.slot = -1;
+  return moved;
+}
+
+// Ends every staged file of `run`, moving them while `keep` holds; a signal
+// that comes meanwhile acts once all are done. The first path that could
+// not be moved, or "".
+std::string finish_all(staged_outputs_t &run, bool keep) {
+  std::string unmoved;
+  sigset_t before;
+  hold_signals(before);
+  for (staged_file_t &f : run.files) {
+    if (f.temp.empty())
+      continue;
+    const bool move = keep && unmoved.empty();
+    if (!finish_temp(f, move) && move)
+      unmoved = f.path;
+  }
+  release_signals(before);
+  run.files.clear();
+  return unmoved;
+}
+
+// Where and how `f` is written: directly, or through a new temporary file.
+bool place_output(staged_file_t &f) {
+  if (f.path.empty()) {
+    errno = ENOENT;
+    return false;
+  }
+  struct stat st;
+  const bool exists = stat(f.path.c_str(), &st) == 0;
+  if (exists) {
+    if (S_ISDIR(st.st_mode)) {
+      errno = EISDIR;
+      return false;
+    }
+    if (!S_ISREG(st.st_mode))
+      return true;
+    if (access(f.path.c_str(), W_OK) != 0)
+      return false;
+  }
+  f.target = exists ? resolve_target(f.path) : f.path;
+  // A link to a file not yet there: the output becomes that file, and the
+  // link stays.
+  if (!exists && is_link(f.path) && !dangling_target(f.path, f.target))
+    return false;
+  const int fd = create_temp(f);
+  if (fd < 0) {
+    // A writable file in a directory we may not add to: overwrite in place.
+    f.target = f.path;
+    return exists;
+  }
+  if (exists)
+    fchmod(fd, st.st_mode & 07777);
+  close(fd);
+  return true;
+}
+
+} // namespace
+
+staged_outputs_t::~staged_outputs_t() { discard_outputs(*this); }
+
+bool stage_output(staged_outputs_t &run, const std::string &path,
+                  std::string &write_name) {
+  run.files.emplace_back();
+  staged_file_t &f = run.files.back();
+  f.path = path;
+  f.target = path;
+  if (!place_output(f)) {
+    run.files.pop_back();
+    return false;
+  }
+  write_name = f.temp.empty() ? f.path : f.temp;
+  return true;
+}
+
+bool open_staged(staged_outputs_t &run, const std::string &path,
+                 std::ofstream &os, std::ios::openmode mode) {
+  std::string name;
+  if (!stage_output(run, path, name))
+    return false;
+  os.open(name, mode);
+  return os.is_open();
+}
+
+std::string commit_outputs(staged_outputs_t &run) {
+  return finish_all(run, true);
+}
+
+void discard_outputs(staged_outputs_t &run) { finish_all(run, false); }
