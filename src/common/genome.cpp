@@ -81,6 +81,14 @@ bool starts_gzip(const line_reader_t &in) {
   return in.first_count == 2 && in.first[0] == 0x1f && in.first[1] == 0x8b;
 }
 
+// GENOME_GZIP when the file that `in` reads starts with the gzip magic
+// bytes, GENOME_NUL when a NUL stopped it, else 0.
+int genome_not_text(const line_reader_t &in) {
+  if (starts_gzip(in))
+    return GENOME_GZIP;
+  return in.nul ? GENOME_NUL : 0;
+}
+
 int load(line_reader_t &in, genome_sink &sink,
          std::map<std::string, uint64_t> &starts, long &genome_len) {
   genome_len = 0;
@@ -122,12 +130,6 @@ int load(line_reader_t &in, genome_sink &sink,
 }
 
 } // namespace
-
-int genome_not_text(const line_reader_t &in) {
-  if (starts_gzip(in))
-    return GENOME_GZIP;
-  return in.nul ? GENOME_NUL : 0;
-}
 
 int report_genome_input(const line_reader_t &in, int unreadable) {
   if (int text = genome_not_text(in))

@@ -34,9 +34,6 @@ const int GENOME_NUL = 5;  // holds a NUL byte
 // chromosomes.
 const int GENOME_NOT_TEXT_EXIT = 3;
 
-// GENOME_GZIP when the file that `in` reads starts with the gzip magic
-// bytes, GENOME_NUL when a NUL stopped it, else 0.
-int genome_not_text(const line_reader_t &in);
 // The end of a command whose own loop read the genome through `in`: for a
 // file that is no text, report_not_text's line and status; after a read
 // error, its line and `unreadable`; else 0.

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <iostream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "common/text_check.h"
@@ -69,6 +70,13 @@ bool line_reader_open(line_reader_t &r, const std::string &path) {
     return false;
   line_reader_attach(r, fd, path);
   return true;
+}
+
+bool line_reader_open_file(line_reader_t &r, const std::string &path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    return false;
+  return line_reader_open(r, path);
 }
 
 void line_reader_attach(line_reader_t &r, int fd, const std::string &path) {

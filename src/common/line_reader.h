@@ -36,6 +36,9 @@ struct line_reader_t {
 // Opens `path` for reading; false, with errno set, when it cannot be opened.
 // A directory opens, and its first read fails.
 bool line_reader_open(line_reader_t &r, const std::string &path);
+// As line_reader_open, but a directory is refused like a file that is not
+// there, for commands that name it "cannot open" before reading anything.
+bool line_reader_open_file(line_reader_t &r, const std::string &path);
 // Reads from `fd`, which the reader closes, naming it `path`.
 void line_reader_attach(line_reader_t &r, int fd, const std::string &path);
 void line_reader_close(line_reader_t &r);

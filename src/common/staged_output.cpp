@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <iostream>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -276,6 +277,14 @@ bool open_staged(staged_outputs_t &run, const std::string &path,
 
 std::string commit_outputs(staged_outputs_t &run) {
   return finish_all(run, true);
+}
+
+bool commit_or_say(staged_outputs_t &run, const std::string &cannot) {
+  const std::string unmoved = commit_outputs(run);
+  if (unmoved.empty())
+    return true;
+  std::cerr << cannot << unmoved << std::endl;
+  return false;
 }
 
 void discard_outputs(staged_outputs_t &run) { finish_all(run, false); }

@@ -49,5 +49,8 @@ bool open_staged(staged_outputs_t &run, const std::string &path,
 // the first output that could not be moved ("" when all were); the outputs
 // after it are discarded.
 std::string commit_outputs(staged_outputs_t &run);
+// commit_outputs at the end of a command: true, or false after one line,
+// `cannot` followed by the path of the output that could not be moved.
+bool commit_or_say(staged_outputs_t &run, const std::string &cannot);
 // Removes every temporary file; the targets stay as they were.
 void discard_outputs(staged_outputs_t &run);

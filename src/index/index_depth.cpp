@@ -3,7 +3,6 @@
 #include <cctype>
 #include <iostream>
 #include <string>
-#include <sys/stat.h>
 
 #include "commands.h"
 #include "common/constants.h"
@@ -31,14 +30,6 @@ std::string header_name(const std::string &line) {
   while (end < line.size() && !isspace(static_cast<unsigned char>(line[end])))
     ++end;
   return line.substr(1, end - 1);
-}
-
-// A directory is refused like a missing file, before anything is read.
-bool open_input(const std::string &path, line_reader_t &in) {
-  struct stat st;
-  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-    return false;
-  return line_reader_open(in, path);
 }
 
 } // namespace
@@ -102,7 +93,7 @@ int index_depth(args_t args) {
   if (stdout_clash({path}))
     return 1;
   line_reader_t in;
-  if (!open_input(path, in)) {
+  if (!line_reader_open_file(in, path)) {
     std::cerr << "Error: cannot open input file: " << path << std::endl;
     return 3;
   }
@@ -113,7 +104,7 @@ int index_depth(args_t args) {
   // The rest of the file is read too: a NUL or a read error past the first
   // record shows that the file is not the FASTA text it seemed.
   skip_rest(in);
-  if (int status = report_genome_input(in, 3))
+  if (int status = report_genome_input(in, GENOME_UNREADABLE_EXIT))
     return status;
   if (found)
     std::cerr << "Found " << name << "\n";

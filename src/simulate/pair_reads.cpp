@@ -235,9 +235,5 @@ int pair_reads(args_t args) {
   }
   if (!check_written(out1, name1) || !check_written(out2, name2))
     return 1;
-  const std::string unmoved = commit_outputs(staged);
-  if (unmoved.empty())
-    return 0;
-  std::cerr << "ERROR: Could not write to " << unmoved << std::endl;
-  return 1;
+  return commit_or_say(staged, "ERROR: Could not write to ") ? 0 : 1;
 }

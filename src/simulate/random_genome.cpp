@@ -257,9 +257,5 @@ int random_genome(args_t args) {
       report_write_failure(edits, edits_name) ||
       report_write_failure(map_file, map_name))
     return 1;
-  const std::string unmoved = commit_outputs(staged);
-  if (unmoved.empty())
-    return 0;
-  std::cerr << "ERROR: Could not write " << unmoved << "\n";
-  return 1;
+  return commit_or_say(staged, "ERROR: Could not write ") ? 0 : 1;
 }

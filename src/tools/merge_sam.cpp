@@ -3,9 +3,9 @@
 
 #include "commands.h"
 #include "common/constants.h"
+#include "common/line_reader.h"
 #include "common/std_out.h"
 #include "common/strings.h"
-#include "tools/text_input.h"
 #include "tools/tool_io.h"
 
 namespace {
@@ -39,7 +39,7 @@ int merge_sam(args_t args) {
   }
   line_reader_t in[2];
   for (int i = 0; i < 2; ++i)
-    if (!open_text_input(in[i], args[i])) {
+    if (!line_reader_open_file(in[i], args[i])) {
       std::cerr << "Error cannot open: " << args[i] << std::endl;
       return 1;
     }

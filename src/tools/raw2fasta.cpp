@@ -3,9 +3,9 @@
 
 #include "commands.h"
 #include "common/constants.h"
+#include "common/line_reader.h"
 #include "common/std_out.h"
 #include "common/strings.h"
-#include "tools/text_input.h"
 #include "tools/tool_io.h"
 
 int raw2fasta(args_t args) {
@@ -18,7 +18,7 @@ int raw2fasta(args_t args) {
     return 3;
   }
   line_reader_t in;
-  if (!open_text_input(in, args[0])) {
+  if (!line_reader_open_file(in, args[0])) {
     std::cerr << "ERROR: Cannot open RAW file, " << args[0] << std::endl;
     return 1;
   }

@@ -88,13 +88,8 @@ int run_filter(const filter_rule_t &rule, const std::string &prefix,
                const std::vector<std::string> &inputs) {
   const int n = int(inputs.size());
   std::unique_ptr<fast> readers[2];
-  for (int i = 0; i < n; ++i) {
-    readers[i].reset(new fast());
-    if (!readers[i]->open(inputs[i])) {
-      report_open_failure(*readers[i], "Error: cannot open: ");
-      return 1;
-    }
-  }
+  if (!open_readers(readers, inputs))
+    return 1;
   std::vector<std::string> names = fq_names(prefix, "", n);
   for (const std::string &name : fq_names(prefix, "_reject", n))
     names.push_back(name);

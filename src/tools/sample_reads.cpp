@@ -89,13 +89,8 @@ int sample_reads(args_t args) {
   if (!readable_twice(inputs[0]))
     return 1;
   std::unique_ptr<fast> readers[2];
-  for (int i = 0; i < num_inputs; ++i) {
-    readers[i].reset(new fast());
-    if (!readers[i]->open(inputs[i])) {
-      report_open_failure(*readers[i], "Error: cannot open: ");
-      return 1;
-    }
-  }
+  if (!open_readers(readers, inputs))
+    return 1;
   const std::vector<std::string> names = fq_names(args[1], "", num_inputs);
   if (output_is_input(names, inputs))
     return 1;

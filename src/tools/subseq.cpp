@@ -8,10 +8,10 @@
 #include "common/bit_dna.h"
 #include "common/constants.h"
 #include "common/genome.h"
+#include "common/line_reader.h"
 #include "common/number_word.h"
 #include "common/std_out.h"
 #include "common/strings.h"
-#include "tools/text_input.h"
 #include "tools/tool_io.h"
 
 namespace {
@@ -59,7 +59,7 @@ int subseq(args_t args) {
     return 3;
   }
   line_reader_t in;
-  if (!open_text_input(in, args[0])) {
+  if (!line_reader_open_file(in, args[0])) {
     std::cout << "ERROR: I'm sorry, the genome file cannot be opened. "
               << std::endl;
     return 1;

@@ -138,11 +138,7 @@ bool out_create_all(std::vector<out_file_t> &files,
 }
 
 bool out_commit_all(staged_outputs_t &staged) {
-  const std::string unmoved = commit_outputs(staged);
-  if (unmoved.empty())
-    return true;
-  std::cerr << "Error: cannot write: " << unmoved << std::endl;
-  return false;
+  return commit_or_say(staged, "Error: cannot write: ");
 }
 
 bool output_is_input(const std::vector<std::string> &outputs,
@@ -160,6 +156,18 @@ bool open_whole_names(fast &reader, const std::string &path) {
     return true;
   report_open_failure(reader, "Error: cannot open input file: ");
   return false;
+}
+
+bool open_readers(std::unique_ptr<fast> *readers,
+                  const std::vector<std::string> &inputs) {
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    readers[i].reset(new fast());
+    if (!readers[i]->open(inputs[i])) {
+      report_open_failure(*readers[i], "Error: cannot open: ");
+      return false;
+    }
+  }
+  return true;
 }
 
 bool report_inputs_damage(const std::unique_ptr<fast> *readers, int n) {

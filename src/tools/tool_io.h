@@ -66,6 +66,11 @@ bool output_is_input(const std::vector<std::string> &outputs,
 // standard error when it cannot.
 bool open_whole_names(fast &reader, const std::string &path);
 
+// Opens a reader for each of `inputs` in order; false after "Error: cannot
+// open: <path>" (or the not-text line) at the first that does not open.
+bool open_readers(std::unique_ptr<fast> *readers,
+                  const std::vector<std::string> &inputs);
+
 // report_damage for each of the first `n` readers (each says its own
 // line); true when any input stopped at damage.
 bool report_inputs_damage(const std::unique_ptr<fast> *readers, int n);
