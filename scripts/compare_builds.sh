@@ -394,6 +394,81 @@ PREP=$OLDOUT case_ kept_pair_reads_fails pair_reads "$IN/dup.fa" 5 5 10 0 10 1 0
 PREP=$OLDOUT case_ kept_filter_fails fq_len_filter 0 o "$IN/pairs_1.fq" "$IN/one.fq"
 PREP=$OLDOUT case_ kept_check_single_fails check_single "$IN/bad.map" "$IN/single.sorted.sam" 5 1500 20 o
 
+# ---- records damaged mid-file, mates out of step, outputs in odd places ------
+# Differ on purpose: a quality line shorter or longer than its sequence, a
+# header without its '@', an '@' record without its '+' line in a FASTQ
+# file, and text before the first header end the input with one line.
+awk 'NR == 8 { print substr($0, 1, 50); next } 1' "$IN/reads.fq" >"$IN/short_q.fq"
+awk 'NR == 8 { print $0 "II"; next } 1' "$IN/reads.fq" >"$IN/long_q.fq"
+awk 'NR == 5 { print substr($0, 2); next } 1' "$IN/reads.fq" >"$IN/no_at.fq"
+awk 'NR == 7 { next } 1' "$IN/reads.fq" >"$IN/no_plus.fq"
+{ echo "a stray line"; cat "$IN/reads.fq"; } >"$IN/lead_text.fq"
+gzip -c "$IN/short_q.fq" >"$IN/short_q.fq.gz"
+case_ dmg_align_short_q align "$IDX" -1 "$IN/short_q.fq" -p 1
+case_ dmg_align_short_q_gz align "$IDX" -1 "$IN/short_q.fq.gz" -p 1
+case_ dmg_align_long_q align "$IDX" -1 "$IN/long_q.fq" -p 1
+case_ dmg_align_no_at align "$IDX" -1 "$IN/no_at.fq" -p 1
+case_ dmg_align_no_plus align "$IDX" -1 "$IN/no_plus.fq" -p 1
+case_ dmg_align_lead_text align "$IDX" -1 "$IN/lead_text.fq" -p 1
+case_ dmg_align_pair_mate2 align "$IDX" -1 "$IN/pairs_1.fq" -2 "$IN/short_q.fq" -p 1
+case_ dmg_fastq_stats_short_q fastq_stats "$IN/short_q.fq"
+case_ dmg_fastq_trim_no_plus fastq_trim 30 25 "$IN/no_plus.fq"
+case_ dmg_qual_convert_long_q qual_convert S I "$IN/long_q.fq"
+PREP=$OLDOUT case_ dmg_fq_len_filter_no_at fq_len_filter 95 o "$IN/no_at.fq"
+PREP=$OLDOUT case_ dmg_sample_reads_short_q sample_reads 10 o "$IN/short_q.fq"
+# Differ on purpose: '@' records without quality read alike, the last one
+# included (it was skipped as cut short).
+printf '@r1\nGTGATGAAGAATGAACGTCCCGCGTTCTTCCCTCC\n@r2\nGATCAGGACGATATTGTAAATTCACTTAATTACGAG\n' >"$IN/all_no_qual.fq"
+case_ dmg_align_all_no_qual align "$IN/lambda.tidx" -1 "$IN/all_no_qual.fq" -p 1
+case_ dmg_fastq_stats_all_no_qual fastq_stats "$IN/all_no_qual.fq"
+# The same: qualities over two lines that end at a line end, quality lines
+# that begin with '@', Windows line ends, blank lines between records.
+awk 'NR % 4 == 0 { print substr($0, 1, 30); print substr($0, 31); next } 1' "$IN/reads.fq" >"$IN/two_line_q.fq"
+awk 'NR % 4 == 0 { $0 = "@" substr($0, 2) } 1' "$IN/reads.fq" >"$IN/at_q.fq"
+sed 's/$/\r/' "$IN/reads.fq" >"$IN/crlf.fq"
+awk '1; NR % 4 == 0 { print "" }' "$IN/reads.fq" >"$IN/blank_lines.fq"
+case_ same_align_two_line_q align "$IDX" -1 "$IN/two_line_q.fq" -p 1
+case_ same_align_at_q align "$IDX" -1 "$IN/at_q.fq" -p 1
+case_ same_align_crlf align "$IDX" -1 "$IN/crlf.fq" -p 1
+case_ same_fastq_stats_blank_lines fastq_stats "$IN/blank_lines.fq"
+case_ same_fastq_trim_crlf fastq_trim 30 25 "$IN/crlf.fq"
+# Differ on purpose: mate files whose names stop matching (a record lost
+# from one file, or files of unrelated reads) end with one line, status 1.
+awk 'NR >= 41 && NR <= 44 { next } 1
+  END { s = "ACGTACGTAC"; q = "IIIIIIIIII"; print "@extra/2"; print s s s s s s s s s; print "+"; print q q q q q q q q q }' \
+  "$IN/pairs_2.fq" >"$IN/skew_2.fq"
+head -n 3200 "$IN/reads.fq" >"$IN/unrelated_2.fq"
+case_ mates_align_skew align "$IDX" -1 "$IN/pairs_1.fq" -2 "$IN/skew_2.fq" -p 1
+case_ mates_align_unrelated align "$IDX" -1 "$IN/pairs_1.fq" -2 "$IN/unrelated_2.fq" -p 1
+PREP=$OLDOUT case_ mates_sample_reads_skew sample_reads 10 o "$IN/pairs_1.fq" "$IN/skew_2.fq"
+PREP=$OLDOUT case_ mates_fastq_filter_skew fastq_filter 20 80 o "$IN/pairs_1.fq" "$IN/skew_2.fq"
+PREP=$OLDOUT case_ mates_fq_len_filter_skew fq_len_filter 95 o "$IN/pairs_1.fq" "$IN/skew_2.fq"
+# The same: names that differ only after a blank, a tab or a '/'.
+awk 'NR % 4 == 1 { sub(/\/2$/, (NR % 8 == 1) ? " second" : "\tx/2") } 1' "$IN/pairs_2.fq" >"$IN/suffix_2.fq"
+case_ mates_align_suffixes align "$IDX" -1 "$IN/pairs_1.fq" -2 "$IN/suffix_2.fq" -p 1
+case_ mates_fq_len_filter_suffixes fq_len_filter 95 sfx "$IN/pairs_1.fq" "$IN/suffix_2.fq"
+# Differ on purpose: align's side file is kept when the run fails, and
+# staged outputs with long names work again.
+gzip -c "$IN/reads.fq" | head -c 6000 >"$IN/cut.fq.gz"
+PREP='echo precious >hy.fq' case_ kept_align_hybrid_fails align "$IDX" -1 "$IN/cut.fq.gz" -y hy -p 1
+PREP='echo precious >hy.fq' case_ kept_align_hybrid_ok align "$IDX" -1 "$IN/gap_del.fq" -y hy -p 1
+LONG=$(printf 'x%.0s' $(seq 1 246))
+case_ long_name_fq_len_filter fq_len_filter 95 "$LONG" "$IN/gap_ins.fq"
+case_ long_name_random_genome random_genome "$IN/small.fa" 1 1 1 "$LONG"
+# The same: a hard-linked target is written in place, so both names see it.
+PREP='echo earlier >o.fq; ln o.fq link.fq' case_ link_fq_len_filter fq_len_filter 95 o "$IN/gap_ins.fq"
+# Differ on purpose: smaller mends.
+printf '>a\nACGTACGTAC\n>b\nGGGGCCCCAA\n' >"$IN/two.fa"
+printf 'BAM\1\0\0\0\0' >"$IN/fake.bam"
+case_ subseq_two_headers subseq "$IN/two.fa" 1 30
+case_ words_empty_threads align "$IDX" -1 "$IN/reads.fq" -p ""
+case_ words_empty_max_occ align "$IDX" -1 "$IN/reads.fq" --max_occ ""
+case_ words_rate_near_one align "$IDX" -1 "$IN/reads.fq" -r 0.99999999 -p 1
+case_ words_too_large sample_reads 2147483648 s "$IN/reads.fq"
+case_ merge_sam_second_bam merge_sam "$(from_old align_single out)" "$IN/fake.bam"
+head -c 65536 /dev/urandom >"$IN/random.map"
+case_ map_random check_single "$IN/random.map" "$IN/single.sorted.sam" 5 1500 20 rnd
+
 echo "$SAME same, $DIFFS different"
 if [ "$DIFFS" -gt 0 ]; then
   echo "different: ${DIFF_NAMES[*]}"
