@@ -37,11 +37,16 @@ void draw_sample(fast &reader, reservoir_t &r) {
   std::sort(r.slots.begin(), r.slots.end());
 }
 
+// The next record of input `i` in the second pass. A cut-short last record
+// of the first file was named in the first pass already.
+int next_again(fast &reader, fast_t &rec, int i) {
+  return i == 0 ? reader.next_record(rec) : read_next(reader, rec);
+}
+
 // Second pass: reads the inputs side by side, writes the records whose
-// ordinals were drawn and counts each file's records in `held`. A
-// cut-short last record of the first file was named in the first pass
-// already. False, after mates_agree said so, when the mates of a pair do
-// not belong together.
+// ordinals were drawn and counts each file's records in `held`. False,
+// after mates_agree said so, when the mates of a pair do not belong
+// together.
 bool write_sample(std::unique_ptr<fast> *readers, int n,
                   const std::vector<int64_t> &ordinals,
                   std::vector<out_file_t> &outs, int64_t held[2]) {
@@ -53,9 +58,7 @@ bool write_sample(std::unique_ptr<fast> *readers, int n,
     for (int i = 0; i < n; ++i) {
       if (!more[i])
         continue;
-      fast &reader = *readers[i];
-      if ((i == 0 ? reader.next_record(rec[i]) : read_next(reader, rec[i])) <
-          0) {
+      if (next_again(*readers[i], rec[i], i) < 0) {
         more[i] = false;
         continue;
       }
