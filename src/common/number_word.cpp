@@ -1,5 +1,6 @@
 #include "common/number_word.h"
 
+#include <cctype>
 #include <cmath>
 #include <iostream>
 #include <sstream>
@@ -109,4 +110,39 @@ bool real_kind_arg(const std::string &word, const std::string &name, double min,
                    double max, double &value) {
   return real_number_arg(word, name, min, max, -NO_UPPER_LIMIT, NO_UPPER_LIMIT,
                          value);
+}
+
+bool word_is_whole(const std::string &word) {
+  const size_t n = word.size();
+  size_t i = 0;
+  while (i < n && std::isspace(static_cast<unsigned char>(word[i])))
+    ++i;
+  if (i < n && (word[i] == '+' || word[i] == '-'))
+    ++i;
+  // The value is 0.<digits> times ten to the power (whole_digits + exp).
+  std::string digits;
+  for (; i < n && std::isdigit(static_cast<unsigned char>(word[i])); ++i)
+    digits += word[i];
+  const int64_t whole_digits = int64_t(digits.size());
+  if (i < n && word[i] == '.')
+    for (++i; i < n && std::isdigit(static_cast<unsigned char>(word[i])); ++i)
+      digits += word[i];
+  int64_t exp = 0;
+  if (i < n && (word[i] == 'e' || word[i] == 'E')) {
+    ++i;
+    const bool negative = i < n && word[i] == '-';
+    if (i < n && (word[i] == '+' || word[i] == '-'))
+      ++i;
+    // Beyond this size an exponent only makes a number that no float
+    // holds, or one that rounds to 0.
+    const int64_t cap = 1000000000;
+    for (; i < n && std::isdigit(static_cast<unsigned char>(word[i])); ++i)
+      exp = std::min(cap, exp * 10 + (word[i] - '0'));
+    if (negative)
+      exp = -exp;
+  }
+  const size_t last = digits.find_last_not_of('0');
+  if (last == std::string::npos)
+    return true; // zero
+  return int64_t(last) + 1 <= whole_digits + exp;
 }

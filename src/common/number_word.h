@@ -82,3 +82,9 @@ bool real_arg(const std::string &word, const std::string &name, double min,
 // As whole_kind_arg, for a real number.
 bool real_kind_arg(const std::string &word, const std::string &name, double min,
                    double max, double &value);
+
+// True when the number that `word` writes (a word real_word takes) has no
+// fraction: "3", "+3", "3.0", "3." and "1e1" have none; "0.5", "1e-1" and
+// "0.99999999" have one. Decided from the digits as written, not from a
+// float they round to.
+bool word_is_whole(const std::string &word);

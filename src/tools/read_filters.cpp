@@ -5,6 +5,7 @@
 #include <iostream>
 #include <memory>
 
+#include "common/mate_names.h"
 #include "common/quality.h"
 #include "tools/tool_io.h"
 
@@ -53,6 +54,7 @@ step_t next_step(std::unique_ptr<fast> *readers, fast_t *recs, int n) {
 int split_reads(const filter_rule_t &rule, std::unique_ptr<fast> *readers,
                 int n, std::vector<out_file_t> &outs) {
   fast_t recs[2];
+  int64_t pairs = 0;
   for (;;) {
     if (readers[0]->l < 0)
       break;
@@ -72,6 +74,11 @@ int split_reads(const filter_rule_t &rule, std::unique_ptr<fast> *readers,
     }
     if (step == STEP_END)
       continue;
+    if (n == 2 &&
+        !mates_agree(recs[0], recs[1], ++pairs, *readers[0], *readers[1])) {
+      out_close_all(outs);
+      return 1;
+    }
     int base = pair_passes(rule, recs, n) ? 0 : n;
     for (int i = 0; i < n; ++i)
       out_fastq(outs[base + i], recs[i], mate_suffix(n, i));

@@ -7,6 +7,7 @@
 
 #include "commands.h"
 #include "common/constants.h"
+#include "common/mate_names.h"
 #include "common/number_word.h"
 #include "tools/reservoir.h"
 #include "tools/tool_io.h"
@@ -36,23 +37,42 @@ void draw_sample(fast &reader, reservoir_t &r) {
   std::sort(r.slots.begin(), r.slots.end());
 }
 
-// Second pass over one input: writes the records whose ordinals were drawn
-// and returns how many records the file holds. A cut-short last record of
-// the first file was named in the first pass already.
-int64_t write_sample(fast &reader, const std::vector<int64_t> &ordinals,
-                     out_file_t &out, const std::string &suffix,
-                     bool first_file) {
-  fast_t rec;
-  size_t k = 0;
-  int64_t m = 0;
-  while ((first_file ? reader.next_record(rec) : read_next(reader, rec)) >= 0) {
-    m++;
-    if (k < ordinals.size() && ordinals[k] == m) {
-      out_record(out, rec, suffix);
-      k++;
+// The next record of input `i` in the second pass. A cut-short last record
+// of the first file was named in the first pass already.
+int next_again(fast &reader, fast_t &rec, int i) {
+  return i == 0 ? reader.next_record(rec) : read_next(reader, rec);
+}
+
+// Second pass: reads the inputs side by side, writes the records whose
+// ordinals were drawn and counts each file's records in `held`. False,
+// after mates_agree said so, when the mates of a pair do not belong
+// together.
+bool write_sample(std::unique_ptr<fast> *readers, int n,
+                  const std::vector<int64_t> &ordinals,
+                  std::vector<out_file_t> &outs, int64_t held[2]) {
+  const std::string suffix[2] = {mate_suffix(n, 0), mate_suffix(n, 1)};
+  fast_t rec[2];
+  size_t k[2] = {0, 0};
+  bool more[2] = {true, n == 2};
+  while (more[0] || more[1]) {
+    for (int i = 0; i < n; ++i) {
+      if (!more[i])
+        continue;
+      if (next_again(*readers[i], rec[i], i) < 0) {
+        more[i] = false;
+        continue;
+      }
+      held[i]++;
+      if (k[i] < ordinals.size() && ordinals[k[i]] == held[i]) {
+        out_record(outs[i], rec[i], suffix[i]);
+        k[i]++;
+      }
     }
+    if (more[0] && more[1] &&
+        !mates_agree(rec[0], rec[1], held[0], *readers[0], *readers[1]))
+      return false;
   }
-  return m;
+  return true;
 }
 
 // The first file is read twice. A pipe or a FIFO gives its records only
@@ -117,27 +137,29 @@ int sample_reads(args_t args) {
     report_open_failure(*readers[0], "Error: cannot open: ");
     return 1;
   }
-  for (int i = 0; i < num_inputs; ++i) {
-    int64_t m = write_sample(*readers[i], r.slots, outs[i],
-                             mate_suffix(num_inputs, i), i == 0);
+  int64_t held[2] = {0, 0};
+  const bool in_step = write_sample(readers, num_inputs, r.slots, outs, held);
+  for (int i = 0; i < num_inputs; ++i)
     readers[i]->close();
-    // A file changed between the passes would give a sample that is not
-    // the one drawn; unequal mates would pair wrong reads. A damaged file
-    // ends early, and that is what is said at the end.
-    if (inputs_damaged(readers, num_inputs))
-      continue;
-    if (i == 0 && m != r.count) {
-      std::cerr << "Error: " << inputs[0] << " held " << r.count
-                << " reads when counted but " << m << " when read again"
-                << std::endl;
-      out_close_all(outs);
-      return 1;
-    }
-    if (i == 1 && m != r.count) {
-      std::cerr << "Error: paired files are different length" << std::endl;
-      out_close_all(outs);
-      return 1;
-    }
+  if (!in_step) {
+    out_close_all(outs);
+    return 1;
+  }
+  // A file changed between the passes would give a sample that is not the
+  // one drawn; unequal mates would pair wrong reads. A damaged file ends
+  // early, and that is what is said at the end.
+  if (readers[0]->damage.empty() && held[0] != r.count) {
+    std::cerr << "Error: " << inputs[0] << " held " << r.count
+              << " reads when counted but " << held[0] << " when read again"
+              << std::endl;
+    out_close_all(outs);
+    return 1;
+  }
+  if (num_inputs == 2 && !inputs_damaged(readers, num_inputs) &&
+      held[1] != r.count) {
+    std::cerr << "Error: paired files are different length" << std::endl;
+    out_close_all(outs);
+    return 1;
   }
   bool written = out_close_all(outs);
   if (report_inputs_damage(readers, num_inputs))

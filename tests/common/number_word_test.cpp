@@ -107,3 +107,13 @@ TEST(NumberWord, Arguments) {
             "ERROR: percent must be a number from 0 to 100, not \"abc\"\n"
             "ERROR: %_mismatch must be a number from 0 to 100, not \"150\"\n");
 }
+
+// Whole or not as written, not as the float it rounds to.
+TEST(NumberWord, WordIsWhole) {
+  for (const char *w : {"3", "+3", "-3", "003", "3.0", "3.", "1e1", "30e-1",
+                        "0.5e1", "0", "0.0", "-0", ".0", " 7 ", "1E+2"})
+    EXPECT_TRUE(word_is_whole(w)) << w;
+  for (const char *w : {"0.5", ".5", "1e-1", "0.99999999", "2.0000001", "1.5",
+                        "15e-1", "1e-50", "100000.00000001"})
+    EXPECT_FALSE(word_is_whole(w)) << w;
+}

@@ -19,6 +19,7 @@
 #include "common/bit_dna.h"
 #include "common/fast.h"
 #include "common/fatal.h"
+#include "common/mate_names.h"
 #include "common/mt_random.h"
 #include "common/text_check.h"
 #include "kernels/align_store.h"
@@ -165,8 +166,10 @@ void stop_at_binary(const fast *reader) {
 // Fills the worker's batch; returns the number of reads (or pairs) taken.
 // Runs under read_lock. Paired files that end at different records stop
 // the run: the mate file is checked for leftovers when the first file ends,
-// and a missing mate is never passed over silently. A record cut short at
-// the end of a file ends it, with the warning read_next gives.
+// and a missing mate is never passed over silently. So do mates whose names
+// differ: the files are out of step, and every later pair would join two
+// reads. A record cut short at the end of a file ends it, with the warning
+// read_next gives.
 int read_batch_locked(worker_t &w) {
   run_shared_t &rs = *w.rs;
   if (rs.stop)
@@ -197,6 +200,12 @@ int read_batch_locked(worker_t &w) {
         report_unequal_files(rs, r0, r1);
         break;
       }
+      if (!mates_agree(rec, mate, rs.pairs_taken + 1, *r0, *r1)) {
+        rs.stop = true;
+        rs.input_error = true;
+        break;
+      }
+      ++rs.pairs_taken;
     }
     ++count;
   }

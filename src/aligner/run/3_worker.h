@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <cstdint>
 
 struct tolve_params_t;
 
@@ -11,7 +12,10 @@ struct run_shared_t {
   // Set once no further batch may be taken (inconsistent input or a failed
   // write); workers finish the batch in hand and end.
   std::atomic<bool> stop{false};
-  bool input_error = false;   // guarded by read_lock
+  bool input_error = false; // guarded by read_lock
+  // Pairs taken so far, so that a pair's number is its place in the files
+  // whichever worker takes it. Guarded by read_lock.
+  int64_t pairs_taken = 0;
   bool output_failed = false; // guarded by write_lock
 };
 

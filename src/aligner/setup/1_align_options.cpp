@@ -1,7 +1,6 @@
 #include "aligner/setup/1_align_options.h"
 
 #include <climits>
-#include <cmath>
 #include <fstream>
 #include <iostream>
 
@@ -92,15 +91,15 @@ std::string option_number_error(const std::string &name,
 
 // The value of an integer option. False when it was not given, when an
 // earlier option already failed (`status` set), or when its word is no whole
-// number an int holds: then `status` is 3 after a message that names the
-// range from `min` to `max` the option takes. The option's own checks of
-// that range follow the call.
+// number an int holds (an empty word is none): then `status` is 3 after a
+// message that names the range from `min` to `max` the option takes. The
+// option's own checks of that range follow the call.
 bool int_val(const param_reader &r, const char *name, int64_t min, int64_t max,
              int &status, int &v) {
   if (status != 0)
     return false;
-  std::string text = r.get_val(name);
-  if (text.empty())
+  std::string text;
+  if (!r.find_val(name, text))
     return false;
   int64_t w = 0;
   if (!whole_word(text, INT_MIN, INT_MAX, w)) {
@@ -186,12 +185,14 @@ int flags_and_presets(const param_reader &r, tolve_params_t *p) {
   return s;
 }
 
-// -r and -o take a whole number as a count and anything else as a rate.
+// -r and -o take a word that writes a whole number ("3", "3.0", "1e1") as
+// a count and any other number as a rate. The word decides, not the float
+// it rounds to: 0.99999999 is a rate, even though its float is 1.
 int count_or_rate(const param_reader &r, const char *name, float &rate,
                   int &count, const std::string &negative,
                   const std::string &too_big, const std::string &too_many) {
-  std::string text = r.get_val(name);
-  if (text.empty())
+  std::string text;
+  if (!r.find_val(name, text))
     return 0;
   float f = 0;
   if (!real_word(text, -NO_UPPER_LIMIT, NO_UPPER_LIMIT, f))
@@ -202,7 +203,7 @@ int count_or_rate(const param_reader &r, const char *name, float &rate,
                                     text));
   if (f < 0)
     return fail(negative);
-  if (f == std::floor(f)) {
+  if (word_is_whole(text)) {
     if (f > MAX_EDIT_COUNT)
       return fail(too_many);
     count = static_cast<int>(f);

@@ -74,3 +74,11 @@ std::string param_reader::get_val(const std::string &name) const {
   auto it = params_map.find(name);
   return it == params_map.end() ? std::string() : it->second;
 }
+
+bool param_reader::find_val(const std::string &name, std::string &value) const {
+  auto it = params_map.find(name);
+  if (it == params_map.end())
+    return false;
+  value = it->second;
+  return true;
+}

@@ -26,4 +26,8 @@ public:
   int add_params(const std::vector<std::string> &args);
   // Value text of an option, "" when it was not given.
   std::string get_val(const std::string &name) const;
+  // True when the option was given, with its value text in `value`. An
+  // empty word given as the value reads back as given and empty, where
+  // get_val cannot tell it from an option that is absent.
+  bool find_val(const std::string &name, std::string &value) const;
 };

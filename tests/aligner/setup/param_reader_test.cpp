@@ -75,16 +75,117 @@ TEST(ParamReader, StrayWordsStopWithoutMessage) {
   EXPECT_EQ(parse({}).stop, 0);
 }
 
+// An empty word given as a value is given: only an option that is absent
+// reads back as absent.
+TEST(ParamReader, EmptyValueIsGiven) {
+  parsed p = parse({"-p", "", "--max_occ", ""});
+  EXPECT_EQ(p.stop, 0);
+  std::string v = "x";
+  EXPECT_TRUE(p.r.find_val("p", v));
+  EXPECT_EQ(v, "");
+  EXPECT_TRUE(p.r.find_val("max_occ", v));
+  EXPECT_EQ(v, "");
+  EXPECT_FALSE(p.r.find_val("n", v));
+  p = parse({"-up", "4"});
+  EXPECT_TRUE(p.r.find_val("p", v));
+  EXPECT_EQ(v, "4");
+  EXPECT_TRUE(p.r.find_val("u", v));
+  EXPECT_EQ(v, std::string(1, param_reader::BLANK));
+}
+
 // The align options after "-1 /dev/null" read into p; returns the status.
-int align_options(tolve_params_t &p, std::vector<std::string> words) {
+// The mismatch and gap allowances read land in `pen` when given.
+int align_options(tolve_params_t &p, std::vector<std::string> words,
+                  std::string *err = nullptr, pen_tester *pen = nullptr) {
   words.insert(words.begin(), {"-1", "/dev/null"});
   std::string files[2];
   testing::internal::CaptureStderr();
   int status = read_align_options(&p, "idx", words, files);
-  testing::internal::GetCapturedStderr();
+  std::string said = testing::internal::GetCapturedStderr();
+  if (err)
+    *err = said;
+  if (pen && p.pen)
+    *pen = *p.pen;
   delete p.pen;
   delete p.reads_file[0];
   return status;
+}
+
+// An empty word is no number, for every option that takes one: the option's
+// number-word line and the usage status, as for any other word that is none.
+TEST(AlignOptions, EmptyWordIsNoNumber) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"p", "a whole number from 1 to 255"},
+      {"n", "a whole number of at least 1"},
+      {"r", "a count from 0 to 100000 or a rate from 0 to below 1"},
+      {"o", "a count from 0 to 100000 or a rate from 0 to below 1"},
+      {"e", "a whole number from 0 to 10000"},
+      {"nw_mat", "a whole number from 0 to 1000"},
+      {"nw_sub", "a whole number from 0 to 1000"},
+      {"nw_gap", "a whole number from 0 to 1000"},
+      {"nw_ext", "a whole number from 0 to 1000"},
+      {"h", "a whole number of at least 0"},
+      {"b", "a whole number of at least 0"},
+      {"i", "a whole number of at least 1"},
+      {"m", "a whole number of at least 1"},
+      {"sec_num", "a whole number of at least 0"},
+      {"l", "a whole number of at least 0"},
+      {"d", "a whole number from 0 to 100000"},
+      {"c", "a whole number from 0 to 100"},
+      {"g", "a whole number of at least 0"},
+      {"sw_mat", "a whole number from 0 to 1000"},
+      {"sw_sub", "a whole number from 0 to 1000"},
+      {"sw_gap", "a whole number from 0 to 1000"},
+      {"sw_ext", "a whole number from 0 to 1000"},
+      {"max_occ", "a whole number of at least 0"},
+      {"max_occ_nw", "a whole number of at least 0"},
+      {"look_ahead", "a whole number of at least 0"},
+      {"kmer_pen", "a whole number of at least 0"},
+      {"look_ahead_nw", "a whole number of at least 0"},
+      {"kmer_pen_nw", "a whole number of at least 0"},
+      {"trim", "a whole number of at least 0"}};
+  for (const auto &[name, what] : cases) {
+    const std::string dash = name.size() == 1 ? "-" : "--";
+    tolve_params_t p;
+    std::string err;
+    EXPECT_EQ(align_options(p, {dash + name, ""}, &err), 3) << name;
+    EXPECT_EQ(err, "[" + dash + name + "] Must be " + what + ", not \"\"\n")
+        << name;
+  }
+}
+
+// -r and -o: a word that writes a whole number is a count, any other number
+// a rate, whatever float the word rounds to.
+TEST(AlignOptions, CountOrRateFromTheWord) {
+  for (const auto &[word, count] : {std::pair<const char *, int>{"3", 3},
+                                    {"1e1", 10},
+                                    {"1.0", 1},
+                                    {"30e-1", 3},
+                                    {"0", 0},
+                                    {"+2.", 2}}) {
+    tolve_params_t p;
+    pen_tester r(0, 0, 0, 0, 0, 0, 0, 0, 0), o = r;
+    ASSERT_EQ(align_options(p, {"-r", word}, nullptr, &r), 0) << word;
+    EXPECT_EQ(r.max_mm, count) << word;
+    EXPECT_FLOAT_EQ(r.mm_prob, 0.05f) << word;
+    tolve_params_t q;
+    ASSERT_EQ(align_options(q, {"-o", word}, nullptr, &o), 0) << word;
+    EXPECT_EQ(o.max_gap, count) << word;
+    EXPECT_FLOAT_EQ(o.gap_rate, 0.005f) << word;
+  }
+  tolve_params_t p;
+  pen_tester r(0, 0, 0, 0, 0, 0, 0, 0, 0);
+  ASSERT_EQ(align_options(p, {"-r", "1e-1"}, nullptr, &r), 0);
+  EXPECT_EQ(r.max_mm, -1);
+  EXPECT_FLOAT_EQ(r.mm_prob, 0.1f);
+  for (const char *word : {"0.99999999", "2.0000001", "1.5"}) {
+    std::string err;
+    tolve_params_t a, b;
+    EXPECT_EQ(align_options(a, {"-r", word}, &err), 3) << word;
+    EXPECT_EQ(err, "[-r] Error prob must be less than 1\n") << word;
+    EXPECT_EQ(align_options(b, {"-o", word}, &err), 3) << word;
+    EXPECT_EQ(err, "[-o] Gap rate must be less than 1\n") << word;
+  }
 }
 
 // --kmer_pen_nw sets the look-ahead factor that seeding and the gapped phase

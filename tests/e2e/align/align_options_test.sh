@@ -120,6 +120,20 @@ expect_out_empty
 expect_err_is "[--rg] Read group ID: G1" \
   "[--ds] Description may not hold a tab or a line break"
 
+# An empty word is no number: it is refused, not taken for an absent option.
+fails_with '[-p] Must be a whole number from 1 to 255, not ""' -1 r.fq -p ""
+fails_with '[-n] Must be a whole number of at least 1, not ""' -1 r.fq -n ""
+fails_with '[-i] Must be a whole number of at least 1, not ""' -1 r.fq -i ""
+fails_with '[--max_occ] Must be a whole number of at least 0, not ""' -1 r.fq --max_occ ""
+fails_with '[-r] Must be a count from 0 to 100000 or a rate from 0 to below 1, not ""' -1 r.fq -r ""
+fails_with '[-o] Must be a count from 0 to 100000 or a rate from 0 to below 1, not ""' -1 r.fq -o ""
+fails_with '[--trim] Must be a whole number of at least 0, not ""' -1 r.fq --trim ""
+# A word with a fraction is a rate, even where its float rounds to a whole
+# number.
+fails_with "[-r] Error prob must be less than 1" -1 r.fq -r 0.99999999
+fails_with "[-r] Error prob must be less than 1" -1 r.fq -r 2.0000001
+fails_with "[-o] Gap rate must be less than 1" -1 r.fq -o 0.99999999
+
 # The first failing check in reading order is the one reported, whatever the
 # order on the command line.
 fails_with "[-p] Need at least one thread" -1 r.fq -c 200 -n 0 -p 0

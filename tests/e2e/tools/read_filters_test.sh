@@ -70,16 +70,16 @@ run fastq_filter 0 100 z q.fq
 [ "$(grep -c '^@' z.fq)" -eq 3 ] && [ ! -s z_reject.fq ] || fail "score 0 passes all"
 
 # One good end passes the pair.
-printf '@m1/2 d\nACGT\n+\n####\n@m2/2\nACGT\n+\n####\n@m3/2\nAC\n+\n##\n' >q2.fq
+printf '@half/2 d\nACGT\n+\n####\n@low/2\nACGT\n+\n####\n@high/2\nAC\n+\n##\n' >q2.fq
 run fastq_filter 30 50 pp q.fq q2.fq
 expect_status 0 "paired quality"
 printf '@half/1\nACGT\n+\n??##\n@high/1\nAC\n+\nII\n' >want.fq
 expect_file_eq want.fq pp_1.fq
-printf '@m1/2\nACGT\n+\n####\n@m3/2\nAC\n+\n##\n' >want.fq
+printf '@half/2\nACGT\n+\n####\n@high/2\nAC\n+\n##\n' >want.fq
 expect_file_eq want.fq pp_2.fq
 printf '@low/1\nACGT\n+\n?###\n' >want.fq
 expect_file_eq want.fq pp_reject_1.fq
-printf '@m2/2\nACGT\n+\n####\n' >want.fq
+printf '@low/2\nACGT\n+\n####\n' >want.fq
 expect_file_eq want.fq pp_reject_2.fq
 
 # Files of different lengths: an error, and no output.
