@@ -89,7 +89,7 @@ missing() {
   case " $MISSING " in *" $1 "*) ;; *) MISSING="${MISSING:+$MISSING }$1" ;; esac
   return 1
 }
-# new_genome FILE...: each file holds what random_genome writes, not what
+# new_genome LABEL FILE...: each file holds what random_genome wrote, not what
 # prefill gave it.
 new_genome() {
   local label=$1 f
