@@ -1,7 +1,6 @@
 #include "check/check_common.h"
 
 #include <climits>
-#include <fstream>
 #include <iostream>
 
 #include "common/number_word.h"
@@ -28,9 +27,9 @@ struct check_files_t {
   staged_outputs_t staged;
   line_reader_t map_file;
   line_reader_t sam_file;
-  std::ofstream fq_file;
-  std::ofstream out_sam_file;
-  std::ofstream out_err_file;
+  staged_stream_t fq_file;
+  staged_stream_t out_sam_file;
+  staged_stream_t out_err_file;
 };
 
 // The number of reads (or pairs) is the denominator of the report's
@@ -61,7 +60,7 @@ bool open_input(line_reader_t &in, const std::string &name,
   return line_reader_open(in, name) || cannot_open(message, name);
 }
 
-bool open_output(check_files_t &f, std::ofstream &os, const std::string &name,
+bool open_output(check_files_t &f, staged_stream_t &os, const std::string &name,
                  const char *message) {
   return open_staged(f.staged, name, os) || cannot_open(message, name);
 }
@@ -92,10 +91,9 @@ bool open_files(const check_args_t &a, check_files_t &f) {
 // Closing flushes; a side file that could not be written fails the run.
 // The files replace their targets only when the report was written too.
 bool close_outputs(check_files_t &f, const std::string &prefix, bool reported) {
-  f.fq_file.close();
-  f.out_sam_file.close();
-  f.out_err_file.close();
-  const bool written = f.fq_file && f.out_sam_file && f.out_err_file;
+  bool written = true;
+  for (staged_stream_t *s : {&f.fq_file, &f.out_sam_file, &f.out_err_file})
+    written = close_staged(*s) && written;
   if (written && (!reported || commit_outputs(f.staged).empty()))
     return reported;
   std::cerr << "ERROR: Could not write the output files " << prefix
@@ -208,9 +206,9 @@ int run_checker(const args_t &args, const checker_t &checker) {
   ctx.wiggle_bp = a.wiggle_bp;
   ctx.min_mapq = a.min_mapq;
   ctx.min_len = a.min_len;
-  ctx.fq_file = &f.fq_file;
-  ctx.out_sam_file = &f.out_sam_file;
-  ctx.out_err_file = &f.out_err_file;
+  ctx.fq_file = &f.fq_file.os;
+  ctx.out_sam_file = &f.out_sam_file.os;
+  ctx.out_err_file = &f.out_err_file.os;
   if (a.map_exists && !load_coord_map(f.map_file, ctx.ref_map,
                                       checker.show_lengths, std::cerr)) {
     if (!report_input_failure(f.map_file))

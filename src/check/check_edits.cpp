@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <fstream>
 #include <iostream>
 
 #include "check/check_common.h"
@@ -76,10 +75,10 @@ struct edits_args_t {
 
 struct edits_outputs_t {
   staged_outputs_t staged;
-  std::ofstream missed;
-  std::ofstream wrong_snp;
-  std::ofstream missed_indel;
-  std::ofstream wrong_indel;
+  staged_stream_t missed;
+  staged_stream_t wrong_snp;
+  staged_stream_t missed_indel;
+  staged_stream_t wrong_indel;
 };
 
 void print_usage() {
@@ -105,7 +104,7 @@ void print_usage() {
          "mpileup. Result written to stdout. \n";
 }
 
-bool open_output(edits_outputs_t &out, std::ofstream &os,
+bool open_output(edits_outputs_t &out, staged_stream_t &os,
                  const std::string &name, const char *what) {
   if (open_staged(out.staged, name, os))
     return true;
@@ -175,7 +174,7 @@ void score_snp_call(const edits_args_t &a, edits_dict_t &snp,
   if (match_call(snps->second, pos, a.wiggle_len_snp))
     ++c.total_variants_correct_snp;
   else
-    out.wrong_snp << line << "\n";
+    out.wrong_snp.os << line << "\n";
 }
 
 void score_indel_call(const edits_args_t &a, edits_dict_t &indel,
@@ -189,7 +188,7 @@ void score_indel_call(const edits_args_t &a, edits_dict_t &indel,
   if (match_call(indels->second, pos, a.wiggle_len_indel))
     ++c.total_variants_correct_indel;
   else
-    out.wrong_indel << line << "\n";
+    out.wrong_indel.os << line << "\n";
 }
 
 const size_t VCF_WORDS = 7;
@@ -241,12 +240,10 @@ void tally_truth(edits_dict_t &dict, std::ostream &missed, int &total,
 // The files replace their targets only when the report was written too.
 bool close_outputs(edits_outputs_t &out, const std::string &prefix,
                    bool reported) {
-  out.missed.close();
-  out.wrong_snp.close();
-  out.missed_indel.close();
-  out.wrong_indel.close();
-  const bool written =
-      out.missed && out.wrong_snp && out.missed_indel && out.wrong_indel;
+  bool written = true;
+  for (staged_stream_t *s :
+       {&out.missed, &out.wrong_snp, &out.missed_indel, &out.wrong_indel})
+    written = close_staged(*s) && written;
   if (written && (!reported || commit_outputs(out.staged).empty()))
     return reported;
   std::cerr << "ERROR: Could not write the output files " << prefix << ".*\n";
@@ -356,10 +353,10 @@ int check_edits(args_t args) {
   read_vcf(vcf_file, a, edits_dict_snp, edits_dict_indel, out, c);
   if (report_input_failure(vcf_file))
     return 1;
-  tally_truth(edits_dict_snp, out.missed, c.total_real_variants_snp,
+  tally_truth(edits_dict_snp, out.missed.os, c.total_real_variants_snp,
               c.total_real_variants_found_snp);
-  tally_truth(edits_dict_indel, out.missed_indel, c.total_real_variants_indel,
-              c.total_real_variants_found_indel);
+  tally_truth(edits_dict_indel, out.missed_indel.os,
+              c.total_real_variants_indel, c.total_real_variants_found_indel);
   write_edits_report(std::cout, a.qual_limit, c);
   const bool reported = check_written(std::cout, "standard output");
   return close_outputs(out, a.output_prefix, reported) ? 0 : 1;

@@ -3,6 +3,8 @@
 #include <iostream>
 #include <unistd.h>
 
+#include "common/staged_output.h"
+
 namespace {
 
 struct thread_flush_t {
@@ -23,5 +25,7 @@ void fatal_exit(const std::string &message, int status) {
   if (this_thread.flush)
     this_thread.flush(this_thread.ctx);
   std::cerr << message << std::flush;
+  // No destructor runs: the run's unfinished outputs go here.
+  remove_staged_temps();
   _exit(status);
 }

@@ -93,9 +93,7 @@ struct sigaction previous_actions[CLEANUP_SIGNAL_COUNT];
 // this thread until the handler returns, so the raised one then ends the
 // process with the default action.
 void remove_temps_on_signal(int sig) {
-  for (size_t i = 0; i < MAX_TEMPS; ++i)
-    if (temp_made[i])
-      unlink(temp_names[i]);
+  remove_staged_temps();
   signal(sig, SIG_DFL);
   raise(sig);
 }
@@ -131,10 +129,15 @@ void install_cleanup() {
   }
 }
 
-// With the signals held, once no temporary file is left.
+// With the signals held, once no temporary file is left. An action set
+// since (align ignores SIGPIPE) stays.
 void remove_cleanup() {
-  for (size_t i = 0; i < CLEANUP_SIGNAL_COUNT; ++i)
-    sigaction(CLEANUP_SIGNALS[i], &previous_actions[i], nullptr);
+  for (size_t i = 0; i < CLEANUP_SIGNAL_COUNT; ++i) {
+    struct sigaction now;
+    sigaction(CLEANUP_SIGNALS[i], nullptr, &now);
+    if (now.sa_handler == remove_temps_on_signal)
+      sigaction(CLEANUP_SIGNALS[i], &previous_actions[i], nullptr);
+  }
 }
 
 int free_slot() {
@@ -144,11 +147,30 @@ int free_slot() {
   return -1;
 }
 
-// Makes the temporary file of `f` with the cleanup in place, which stays
-// while any such file exists.
-int create_temp(staged_file_t &f) {
-  const std::string stem = dir_of(f.target) + "/." + base_of(f.target) + "." +
-                           std::to_string(getpid()) + ".tmp";
+// Numbers tried after a temporary name that is taken, and the digits they
+// add to it.
+const int NAME_ATTEMPTS = 100;
+const size_t ATTEMPT_DIGITS = 2;
+
+// The temporary name of `target` before any number: `.<name>.<pid>.tmp`
+// beside it, or a short one there when that would pass the longest name the
+// directory allows.
+std::string temp_stem(const std::string &target) {
+  const std::string dir = dir_of(target);
+  const std::string pid = std::to_string(getpid());
+  std::string name = "." + base_of(target) + "." + pid + ".tmp";
+  long name_max = pathconf(dir.c_str(), _PC_NAME_MAX);
+  if (name_max <= 0)
+    name_max = NAME_MAX;
+  if (name.size() + ATTEMPT_DIGITS > size_t(name_max))
+    name = ".venkari." + pid + ".tmp";
+  return dir + "/" + name;
+}
+
+// Makes the temporary file of `f` with `mode`, with the cleanup in place,
+// which stays while any such file exists.
+int create_temp(staged_file_t &f, mode_t mode) {
+  const std::string stem = temp_stem(f.target);
   sigset_t before;
   hold_signals(before);
   const int slot = free_slot();
@@ -156,14 +178,14 @@ int create_temp(staged_file_t &f) {
     install_cleanup();
   errno = EMFILE;
   int fd = -1;
-  for (int attempt = 0; slot >= 0 && attempt < 100; ++attempt) {
+  for (int attempt = 0; slot >= 0 && attempt < NAME_ATTEMPTS; ++attempt) {
     f.temp = attempt == 0 ? stem : stem + std::to_string(attempt);
     if (f.temp.size() >= PATH_MAX) {
       errno = ENAMETOOLONG;
       break;
     }
     std::memcpy(temp_names[slot], f.temp.c_str(), f.temp.size() + 1);
-    fd = open(f.temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd = open(f.temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0 || errno != EEXIST)
       break;
   }
@@ -213,66 +235,112 @@ std::string finish_all(staged_outputs_t &run, bool keep) {
   return unmoved;
 }
 
-// Where and how `f` is written: directly, or through a new temporary file.
-bool place_output(staged_file_t &f) {
+// A rename keeps what the old file had only when it is a regular file of
+// ours with no other name.
+bool replaceable(const struct stat &st) {
+  return S_ISREG(st.st_mode) && st.st_uid == geteuid() && st.st_nlink == 1;
+}
+
+// The existing output `f` written in place, from its start. No O_CREAT: the
+// file is there, and a world-writable sticky directory may refuse O_CREAT on
+// a file of another user that we may write.
+int open_in_place(staged_file_t &f) {
+  f.target = f.path;
+  return open(f.path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+}
+
+// Gives the temporary file of an existing target its group, which we may
+// not be able to give, and its mode. The group first: changing it clears
+// the set-id bits.
+bool take_attributes(int fd, const struct stat &target) {
+  struct stat st;
+  if (fstat(fd, &st) != 0)
+    return false;
+  if (st.st_gid != target.st_gid && fchown(fd, uid_t(-1), target.st_gid) != 0)
+    return false;
+  return fchmod(fd, target.st_mode & 07777) == 0;
+}
+
+// Removes the temporary file of `f` again, before anything was written.
+void drop_temp(staged_file_t &f, int fd) {
+  close(fd);
+  sigset_t before;
+  hold_signals(before);
+  finish_temp(f, false);
+  release_signals(before);
+}
+
+// Where and how `f` is written: in place, or through a new temporary file.
+// A descriptor open for writing, or -1.
+int place_output(staged_file_t &f) {
   if (f.path.empty()) {
     errno = ENOENT;
-    return false;
+    return -1;
   }
   struct stat st;
   const bool exists = stat(f.path.c_str(), &st) == 0;
   if (exists) {
     if (S_ISDIR(st.st_mode)) {
       errno = EISDIR;
-      return false;
+      return -1;
     }
-    if (!S_ISREG(st.st_mode))
-      return true;
-    if (access(f.path.c_str(), W_OK) != 0)
-      return false;
+    if (S_ISREG(st.st_mode) && access(f.path.c_str(), W_OK) != 0)
+      return -1;
+    if (!replaceable(st))
+      return open_in_place(f);
   }
   f.target = exists ? resolve_target(f.path) : f.path;
   // A link to a file not yet there: the output becomes that file, and the
   // link stays.
   if (!exists && is_link(f.path) && !dangling_target(f.path, f.target))
-    return false;
-  const int fd = create_temp(f);
-  if (fd < 0) {
-    // A writable file in a directory we may not add to: overwrite in place.
-    f.target = f.path;
-    return exists;
+    return -1;
+  // A new file gets the mode it always had; until its temporary file has
+  // the mode of the one it replaces, only we may open it.
+  const int fd = create_temp(f, exists ? 0600 : 0666);
+  if (fd < 0)
+    return exists ? open_in_place(f) : -1;
+  if (exists && !take_attributes(fd, st)) {
+    drop_temp(f, fd);
+    return open_in_place(f);
   }
-  if (exists)
-    fchmod(fd, st.st_mode & 07777);
-  close(fd);
-  return true;
+  return fd;
 }
 
 } // namespace
 
 staged_outputs_t::~staged_outputs_t() { discard_outputs(*this); }
 
-bool stage_output(staged_outputs_t &run, const std::string &path,
-                  std::string &write_name) {
+int stage_output(staged_outputs_t &run, const std::string &path) {
   run.files.emplace_back();
   staged_file_t &f = run.files.back();
   f.path = path;
   f.target = path;
-  if (!place_output(f)) {
+  const int fd = place_output(f);
+  if (fd < 0)
     run.files.pop_back();
-    return false;
-  }
-  write_name = f.temp.empty() ? f.path : f.temp;
-  return true;
+  return fd;
 }
 
 bool open_staged(staged_outputs_t &run, const std::string &path,
-                 std::ofstream &os, std::ios::openmode mode) {
-  std::string name;
-  if (!stage_output(run, path, name))
+                 staged_stream_t &s) {
+  const int fd = stage_output(run, path);
+  if (fd < 0)
     return false;
-  os.open(name, mode);
-  return os.is_open();
+  s.buf.reset(new __gnu_cxx::stdio_filebuf<char>(fd, std::ios::out));
+  if (!s.buf->is_open()) {
+    s.buf.reset();
+    close(fd);
+    return false;
+  }
+  s.os.rdbuf(s.buf.get());
+  return true;
+}
+
+bool close_staged(staged_stream_t &s) {
+  s.os.flush();
+  if (!s.buf || !s.buf->close())
+    s.os.setstate(std::ios::failbit);
+  return !s.os.fail();
 }
 
 std::string commit_outputs(staged_outputs_t &run) {
@@ -288,3 +356,9 @@ bool commit_or_say(staged_outputs_t &run, const std::string &cannot) {
 }
 
 void discard_outputs(staged_outputs_t &run) { finish_all(run, false); }
+
+void remove_staged_temps() {
+  for (size_t i = 0; i < MAX_TEMPS; ++i)
+    if (temp_made[i])
+      unlink(temp_names[i]);
+}

@@ -195,11 +195,9 @@ int build_index(const index_args_t &a, int genome_fd, uint64_t genome_size,
 // A descriptor to write the index to, or -1 when the output may not or
 // cannot be written. The index never replaces the genome it is built from.
 int open_index_output(const index_args_t &a, staged_outputs_t &staged) {
-  std::string name;
-  if (same_file(a.out_path, a.genome_path) ||
-      !stage_output(staged, a.out_path, name))
+  if (same_file(a.out_path, a.genome_path))
     return -1;
-  return open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  return stage_output(staged, a.out_path);
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <fstream>
 #include <iostream>
 
 #include "common/bit_dna.h"
@@ -188,7 +187,7 @@ static bool check_pair_genome(const pair_reads_params_t &params,
   return true;
 }
 
-static bool open_reads_file(staged_outputs_t &staged, std::ofstream &file,
+static bool open_reads_file(staged_outputs_t &staged, staged_stream_t &file,
                             const std::string &name) {
   if (open_staged(staged, name, file))
     return true;
@@ -217,7 +216,7 @@ int pair_reads(args_t args) {
   if (int text = check_genome_head(params.genome_filename))
     return text;
   staged_outputs_t staged;
-  std::ofstream out1, out2;
+  staged_stream_t out1, out2;
   if (!open_reads_file(staged, out1, name1) ||
       !open_reads_file(staged, out2, name2))
     return 3;
@@ -228,12 +227,14 @@ int pair_reads(args_t args) {
     return report_not_text(status, params.genome_filename);
   if (any && !check_pair_genome(params, genome))
     return 3;
-  if (!simulate_pair_reads(params, genome, gen, out1, out2)) {
+  if (!simulate_pair_reads(params, genome, gen, out1.os, out2.os)) {
     std::cerr << "ERROR: No pair accepted in " << MAX_REJECTED_PAIRS
               << " candidates in a row" << std::endl;
     return 3;
   }
-  if (!check_written(out1, name1) || !check_written(out2, name2))
+  close_staged(out1);
+  close_staged(out2);
+  if (!check_written(out1.os, name1) || !check_written(out2.os, name2))
     return 1;
   return commit_or_say(staged, "ERROR: Could not write to ") ? 0 : 1;
 }

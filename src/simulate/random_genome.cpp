@@ -3,7 +3,6 @@
 
 #include <cctype>
 #include <cmath>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <string>
@@ -205,7 +204,7 @@ int random_genome(args_t args) {
   if (int text = check_genome_head(genome_filename))
     return text;
   staged_outputs_t staged;
-  std::ofstream fa, edits, map_file;
+  staged_stream_t fa, edits, map_file;
   if (!open_staged(staged, fa_name, fa)) {
     std::cerr << "ERROR: Cannot write genome file, " << fa_name << "\n";
     return 3;
@@ -214,8 +213,7 @@ int random_genome(args_t args) {
     std::cerr << "ERROR: Cannot write edits file, " << edits_name << "\n";
     return 3;
   }
-  if (!open_staged(staged, map_name, map_file,
-                   std::ios::out | std::ios::binary)) {
+  if (!open_staged(staged, map_name, map_file)) {
     std::cerr << "ERROR: Cannot write map file, " << map_name << "\n";
     return 3;
   }
@@ -232,30 +230,30 @@ int random_genome(args_t args) {
   if (!sequences_fit(genome_str))
     return 1;
 
-  write_map_count(map_file, genome_str.size());
+  write_map_count(map_file.os, genome_str.size());
   mutation_counts_t counts;
   std::vector<uint32_t> map_temp_vec;
   for (const auto &seq : genome_str) {
-    fa << '>' << seq.first << '\n';
-    write_map_name(map_file, seq.first);
-    if (!mutate_sequence(seq.first, seq.second, p, rand_gen, fa, edits,
+    fa.os << '>' << seq.first << '\n';
+    write_map_name(map_file.os, seq.first);
+    if (!mutate_sequence(seq.first, seq.second, p, rand_gen, fa.os, edits.os,
                          map_temp_vec, counts)) {
       std::cerr << "ERROR: Mutated sequence " << seq.first
                 << " would be longer than " << MAX_MUTATED_LEN << " bases\n";
       return 1;
     }
-    write_map_entries(map_file, map_temp_vec);
+    write_map_entries(map_file.os, map_temp_vec);
   }
 
   std::cerr << "Number SNPs: " << counts.num_SNP << "\n"
             << "Number DELs: " << counts.num_DEL << "\n"
             << "Number INSs: " << counts.num_INS << "\n";
-  fa.close();
-  edits.close();
-  map_file.close();
-  if (report_write_failure(fa, fa_name) ||
-      report_write_failure(edits, edits_name) ||
-      report_write_failure(map_file, map_name))
+  close_staged(fa);
+  close_staged(edits);
+  close_staged(map_file);
+  if (report_write_failure(fa.os, fa_name) ||
+      report_write_failure(edits.os, edits_name) ||
+      report_write_failure(map_file.os, map_name))
     return 1;
   return commit_or_say(staged, "ERROR: Could not write ") ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "tools/tool_io.h"
 
 #include <iostream>
+#include <unistd.h>
 
 #include "common/path_utils.h"
 
@@ -16,16 +17,18 @@ void out_flush(out_file_t &o) {
   o.buf.clear();
 }
 
-// Opens `name` for writing as the output known as `path`.
-bool out_create(out_file_t &o, const std::string &name,
-                const std::string &path) {
+// Writes the output known as `path` to `fd`, which it then owns.
+bool out_create(out_file_t &o, int fd, const std::string &path) {
   out_close(o);
   o.path = path;
   o.failed = false;
-  o.f = std::fopen(name.c_str(), "wb");
+  o.f = fd < 0 ? nullptr : fdopen(fd, "wb");
   o.owned = o.f != nullptr;
-  if (!o.f)
+  if (!o.f) {
     o.failed = true;
+    if (fd >= 0)
+      close(fd);
+  }
   return o.f != nullptr;
 }
 
@@ -127,10 +130,8 @@ bool out_close_all(std::vector<out_file_t> &files) {
 bool out_create_all(std::vector<out_file_t> &files,
                     const std::vector<std::string> &paths,
                     staged_outputs_t &staged) {
-  std::string name;
   for (size_t i = 0; i < paths.size(); ++i)
-    if (!stage_output(staged, paths[i], name) ||
-        !out_create(files[i], name, paths[i])) {
+    if (!out_create(files[i], stage_output(staged, paths[i]), paths[i])) {
       std::cerr << "Error: cannot write: " << paths[i] << std::endl;
       return false;
     }

@@ -83,4 +83,129 @@ wait $pid 2>/dev/null
 STATUS=$?
 expect_status 143 "random_genome, SIGTERM"
 kept "random_genome, SIGTERM" $RG
+
+# missing WHAT: remembered as not there, as `have` does for a tool; false.
+missing() {
+  case " $MISSING " in *" $1 "*) ;; *) MISSING="${MISSING:+$MISSING }$1" ;; esac
+  return 1
+}
+# new_genome LABEL FILE...: each file holds what random_genome wrote, not what
+# prefill gave it.
+new_genome() {
+  local label=$1 f
+  shift
+  for f in "$@"; do
+    CHECKS=$((CHECKS + 1))
+    [ -s "$f" ] && ! echo "earlier $f" | cmp -s - "$f" || fail "$label: $f not written"
+  done
+  CHECKS=$((CHECKS + 1))
+  ! ls -A | grep -q '\.tmp' || fail "$label: temporary file left"
+}
+G=$D/simulate/three_chr.fa
+
+# A rename would leave a hard link with the old content: written in place.
+prefill $RG
+ln keep.fa keep.link
+run random_genome "$G" 1 0.1 1 keep
+expect_status 0 "hard link"
+new_genome "hard link" $RG
+CHECKS=$((CHECKS + 1))
+cmp -s keep.fa keep.link || fail "hard link: the other name kept the old content"
+rm keep.link
+
+# A name whose temporary name would be longer than a file name may be.
+long=$(printf '%0245d' 0)
+run random_genome "$G" 1 0.1 1 "$long"
+expect_status 0 "long name"
+new_genome "long name" "$long.fa" "$long.edits" "$long.fa.map"
+rm -f "$long".*
+
+# The temporary file of an existing output is made private by the one open
+# that creates it, and gets the output's mode before anything is written.
+if have strace && { strace -o /dev/null true 2>/dev/null || missing ptrace; }; then
+  prefill $RG
+  chmod 640 keep.fa
+  strace -f -e trace=open,openat -o trace "$BIN" random_genome "$G" 1 0.1 1 keep 2>/dev/null
+  CHECKS=$((CHECKS + 1))
+  opens=$(grep '\.keep\.fa\.[0-9]*\.tmp' trace)
+  [ "$(echo "$opens" | wc -l)" -eq 1 ] && echo "$opens" | grep -q 'O_EXCL.*, 0600)' ||
+    fail "temporary file not made once and private: $opens"
+  CHECKS=$((CHECKS + 1))
+  [ "$(stat -c %a keep.fa)" = 640 ] || fail "mode 640 not kept: $(stat -c %a keep.fa)"
+fi
+
+# align's -y side files: kept when the run fails (a cut gzip file, binary
+# data that ends the run at once, a signal), written when it succeeds.
+run index "$D/aligner/genome.fa" 14 g.tidx
+run single_reads "$D/aligner/genome.fa" 100 400 1 0
+mv out r.fq
+gzip -c r.fq >r.fq.gz
+head -c $(($(wc -c <r.fq.gz) / 2)) r.fq.gz >cut.fq.gz
+at=$(($(wc -c <r.fq) * 8 / 10))
+{ head -c $at r.fq && printf '\000' && tail -c +$((at + 1)) r.fq; } >nul.fq
+for reads in "cut.fq.gz -p 1" "nul.fq -p 4"; do
+  prefill hy.fq
+  run align g.tidx -1 $reads -y hy
+  expect_status 1 "align -y, $reads"
+  kept "align -y, $reads" hy.fq
+done
+# Stopped while it waits for its index.
+mkfifo index.pipe
+prefill hy.fq
+"$BIN" align index.pipe -1 r.fq -y hy >out 2>err &
+pid=$!
+for _ in $(seq 1000); do
+  ls -A | grep -q '^\.hy\.fq\.[0-9]*\.tmp$' && break
+  sleep 0.01
+done
+kill -s TERM $pid
+wait $pid 2>/dev/null
+STATUS=$?
+expect_status 143 "align -y, SIGTERM"
+kept "align -y, SIGTERM" hy.fq
+run pair_reads "$D/aligner/genome.fa" 100 100 300 1 300 30 0 pr
+prefill hy_1.fq hy_2.fq
+run align g.tidx -1 pr_1.fq -2 pr_2.fq -y hy -p 2
+expect_status 0 "align -y, pairs"
+CHECKS=$((CHECKS + 1))
+[ "$(head -c 1 hy_1.fq)$(head -c 1 hy_2.fq)" = @@ ] && ! ls -A | grep -q '\.tmp' ||
+  fail "align -y: side files not written"
+
+# Another user runs where it may write a file but not replace it: a file of
+# ours in a shared (sticky) directory, and its own file in a directory it
+# may not add to. Without root, the second runs as ourselves.
+OTHER=""
+if [ "$(id -u)" -eq 0 ] || missing root; then
+  if have setpriv; then
+    OTHER="setpriv --reuid=65534 --regid=65534 --clear-groups"
+    chmod 755 .
+    mkdir -m 1777 sh
+    cp "$D/aligner/genome.fa" sh/l.fa
+    (cd sh && prefill p_1.fq p_2.fq && chmod 666 p_1.fq p_2.fq)
+    (cd sh && $OTHER "$BIN" pair_reads l.fa 50 50 3 1 300 30 0 p) >out 2>err
+    STATUS=$?
+    expect_status 0 "sticky directory"
+    CHECKS=$((CHECKS + 1))
+    [ "$(head -c 1 sh/p_1.fq)$(head -c 1 sh/p_2.fq)" = @@ ] ||
+      fail "sticky directory: outputs not written"
+    # A file of another user stays theirs.
+    prefill $RG
+    chown 65534 keep.fa
+    run random_genome "$G" 1 0.1 1 keep
+    expect_status 0 "file of another user"
+    new_genome "file of another user" $RG
+    CHECKS=$((CHECKS + 1))
+    [ "$(stat -c %u keep.fa)" = 65534 ] || fail "file of another user: owner $(stat -c %u keep.fa)"
+  fi
+fi
+mkdir ro
+cp "$G" ro/g.fa
+(cd ro && prefill $RG)
+[ -z "$OTHER" ] || chown -R 65534:65534 ro
+chmod 555 ro
+(cd ro && $OTHER "$BIN" random_genome g.fa 1 0.1 1 keep) >out 2>err
+STATUS=$?
+expect_status 0 "read-only directory"
+(cd ro && new_genome "read-only directory" $RG)
+chmod 755 ro
 finish

@@ -15,6 +15,7 @@
 #include "commands.h"
 #include "common/bit_dna.h"
 #include "common/fast.h"
+#include "common/staged_output.h"
 #include "common/timer.h"
 #include "index/gz_input.h"
 
@@ -104,6 +105,9 @@ int align(args_t args) {
     std::cerr << "ERROR: Could not write to standard output" << std::endl;
     status = 1;
   }
+  if (status == 0 && p->hybrid_staged &&
+      !commit_or_say(*p->hybrid_staged, "[-y] Could not write hybrid file: "))
+    status = 1;
   bool ended = status == 0;
   release_params(p);
   delete p;

@@ -1,7 +1,6 @@
 #include "aligner/run/2_align_run.h"
 
 #include <csignal>
-#include <fstream>
 #include <iostream>
 #include <pthread.h>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "aligner/run/out_buffer.h"
 #include "aligner/setup/params.h"
 #include "common/fast.h"
+#include "common/staged_output.h"
 #include "common/timer.h"
 
 namespace {
@@ -52,12 +52,8 @@ const char *finish_outputs(run_shared_t &rs) {
     error = "ERROR: Could not write to standard output";
   if (p->hybrid_mode)
     for (int i = 0; i < p->num_fragment; ++i) {
-      std::ofstream *f = p->hybrid_out[i];
-      if (!f)
-        continue;
-      f->flush();
-      f->close();
-      if (f->fail() && !error)
+      staged_stream_t *f = p->hybrid_out[i];
+      if (f && !close_staged(*f) && !error)
         error = "ERROR: Could not write hybrid file";
     }
   if (rs.output_failed && !error)

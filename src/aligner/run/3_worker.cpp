@@ -21,6 +21,7 @@
 #include "common/fatal.h"
 #include "common/mate_names.h"
 #include "common/mt_random.h"
+#include "common/staged_output.h"
 #include "common/text_check.h"
 #include "kernels/align_store.h"
 
@@ -86,11 +87,11 @@ bool put_text(worker_t &w) {
   }
   if (p->hybrid_mode) {
     for (int i = 0; i < p->num_fragment; ++i) {
-      std::ofstream *f = p->hybrid_out[i];
+      staged_stream_t *f = p->hybrid_out[i];
       if (!f || w.hybrid[i].empty())
         continue;
-      f->write(w.hybrid[i].data(), std::streamsize(w.hybrid[i].size()));
-      ok = ok && bool(*f);
+      f->os.write(w.hybrid[i].data(), std::streamsize(w.hybrid[i].size()));
+      ok = ok && bool(f->os);
     }
   }
   return ok;
@@ -141,7 +142,7 @@ void flush_before_fatal(void *ctx) {
   out_buffer_flush(*p->std_out);
   for (int i = 0; i < 2; ++i)
     if (p->hybrid_mode && p->hybrid_out[i])
-      p->hybrid_out[i]->flush();
+      p->hybrid_out[i]->os.flush();
 }
 
 // A file that ended at damage makes no length fault of its own: the run

@@ -10,6 +10,7 @@
 #include "common/fast.h"
 #include "common/number_word.h"
 #include "common/path_utils.h"
+#include "common/staged_output.h"
 #include "common/std_out.h"
 #include "common/strings.h"
 
@@ -366,9 +367,10 @@ int hybrid_opt(const param_reader &r, tolve_params_t *p,
   if (!over.empty())
     return fail("ERROR: Hybrid file " + over +
                 " would overwrite an input file");
+  p->hybrid_staged = new staged_outputs_t();
   for (size_t i = 0; i < names.size(); i++) {
-    p->hybrid_out[i] = new std::ofstream(names[i].c_str());
-    if (!p->hybrid_out[i]->is_open())
+    p->hybrid_out[i] = new staged_stream_t();
+    if (!open_staged(*p->hybrid_staged, names[i], *p->hybrid_out[i]))
       return fail("[-y] Could not write hybrid file: " + names[i]);
   }
   p->hybrid_mode = true;

@@ -9,6 +9,7 @@
 #include "aligner/setup/ref_table.h"
 #include "common/bit_dna.h"
 #include "common/fast.h"
+#include "common/staged_output.h"
 
 namespace {
 
@@ -30,6 +31,9 @@ void release_params(tolve_params_t *p) {
     p->hybrid_out[i] = nullptr;
     p->reads_file[i] = nullptr;
   }
+  // Discards side files the run did not commit, once they are closed.
+  delete p->hybrid_staged;
+  p->hybrid_staged = nullptr;
   delete p->genome_str;
   delete p->genome_start;
   delete p->start_genome;

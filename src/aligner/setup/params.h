@@ -1,6 +1,5 @@
 #pragma once
 #include <cstdint>
-#include <fstream>
 #include <map>
 #include <pthread.h>
 #include <string>
@@ -13,6 +12,8 @@ struct twoint3_search;
 struct mini_hash_t;
 struct out_buffer_t;
 struct ref_table_t;
+struct staged_outputs_t;
+struct staged_stream_t;
 
 // Values of tolve_params_t::qual_format, in the order --qual names them.
 namespace qual_fmt {
@@ -53,7 +54,10 @@ struct tolve_params_t {
   bool NOVO_MODE = false;
   bool hybrid_mode = false;
   bool output_assemble = false;
-  std::ofstream *hybrid_out[2] = {nullptr, nullptr};
+  // The -y side files, written under temporary names until the run ends
+  // with status 0.
+  staged_outputs_t *hybrid_staged = nullptr;
+  staged_stream_t *hybrid_out[2] = {nullptr, nullptr};
   int mapq_reject = 30;
   int hybrid_max_gap_reject = 2;
   int read_min_length = 50;
