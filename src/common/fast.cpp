@@ -399,6 +399,12 @@ int fast::next_record(fast_t &rec) {
       if (!quality_ends_line(ks, c))
         return l = damaged_record(*this, record_number,
                                   crossed ? QUAL_SHORTER : QUAL_LONGER, rec);
+      // A quality over several lines is whole only when a header or the end
+      // follows; otherwise a short quality line took the lines after it.
+      if (crossed && (c = find_header(ks)) == NOT_BLANK)
+        return l = damaged_record(*this, record_number, QUAL_SHORTER, rec);
+      if (crossed && c != -1)
+        seq->last_char = c;
     } else {
       if (c != -1 && head == '@' && seq->shown_fastq)
         return l = damaged_record(*this, record_number, NO_PLUS_LINE, rec);

@@ -497,6 +497,9 @@ TEST(Fast, DamagedRecordEndsTheInput) {
        "record 2 is damaged (" + longer + ")"},
       {a + "@b\nACGTACGTAC\n+\nIIIII\n@c\nACGT\n+\nIIII\n", 1,
        "record 2 is damaged (" + shorter + ")"},
+      // A short quality line that takes lines up to a line end.
+      {a + "@b\nACGTACGTAC\n+\nIIIII\n@cccc\nACGT\n+\nIIII\n", 1,
+       "record 2 is damaged (" + shorter + ")"},
       {a + "@b\nGG\nII\n@c\nA\n+\nI\n", 1,
        "record 2 is damaged (" + no_plus + ")"},
       {a + "@b\nGG\n>c\nA\n", 1, "record 2 is damaged (" + no_plus + ")"},

@@ -123,6 +123,14 @@ for kind in short_q long_q no_at no_plus; do
   done
 done
 
+# A short quality line that takes the next header whole, up to its line
+# end, still names its own record.
+h=$(sed -n 1205p r.fq | tr -d '\n' | wc -c)
+awk -v n=$((100 - h)) 'NR == 1204 { print substr($0, 1, n); next } { print }' r.fq >even_q.fq
+run align l.tidx -1 even_q.fq -p 1
+failed_on "$(line even_q.fq 301 short_q)" "align, even_q.fq"
+first_records 300 single.sam "align, even_q.fq"
+
 # A damaged mate file, first or second, stops a paired run at that pair.
 for kind in short_q no_plus; do
   for i in 1 2; do
