@@ -162,12 +162,13 @@ int read_sequence(kstream_t *ks, std::string &seq) {
   }
 }
 
-// Reads quality bytes (33 to 127) until it is as long as the sequence; the
-// byte read once it is full is consumed and dropped.
-void read_quality(kstream_t *ks, std::string &qual, size_t want) {
+// Reads quality bytes (33 to 127) until it is as long as the sequence;
+// returns the byte read once it is full (consumed), or -1 at end of input.
+// `crossed` tells whether a line end was passed over on the way.
+int read_quality(kstream_t *ks, std::string &qual, size_t want, bool &crossed) {
   for (;;) {
     if (ks->begin >= ks->end && !ks_fill(ks))
-      return;
+      return -1;
     const unsigned char *p = ks->buf + ks->begin;
     const unsigned char *e = ks->buf + ks->end;
     const unsigned char *run = p;
@@ -175,19 +176,36 @@ void read_quality(kstream_t *ks, std::string &qual, size_t want) {
       if (qual.size() + size_t(p - run) >= want) {
         qual.append(reinterpret_cast<const char *>(run), size_t(p - run));
         ks->begin = int(p - ks->buf) + 1;
-        return;
+        return *p;
       }
       unsigned char c = *p;
       if (c >= 33 && c <= 127) {
         ++p;
         continue;
       }
+      if (c == '\n')
+        crossed = true;
       qual.append(reinterpret_cast<const char *>(run), size_t(p - run));
       run = ++p;
     }
     qual.append(reinterpret_cast<const char *>(run), size_t(p - run));
     ks->begin = ks->end;
   }
+}
+
+// Bytes that may stand on a blank line, or after the last byte of a line.
+inline bool is_blank(int c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// A whole quality ends at its line's end: `c`, the byte read once it was
+// full, may be followed by blanks only up to the newline or end of input.
+// The blanks are consumed. A carriage return is a blank here, so Windows
+// line ends cost one byte more.
+bool quality_ends_line(kstream_t *ks, int c) {
+  while (c != '\n' && c != -1 && is_blank(c))
+    c = ks_getc(ks);
+  return c == '\n' || c == -1;
 }
 
 // A record cut short is not passed on: all of it is emptied. Returns -2.
@@ -198,14 +216,84 @@ int drop_cut_record(fast_t &rec) {
   return -2;
 }
 
+// What makes a record damaged, as the damage text says it.
+const char *const QUAL_LONGER = "its quality is longer than its sequence";
+const char *const QUAL_SHORTER = "its quality is shorter than its sequence";
+const char *const NO_PLUS_LINE = "its '+' line is missing";
+const char *const NO_HEADER = "its header line does not begin with '@' or '>'";
+
 } // namespace
 
 // Parser state: the header character already consumed for the next record
-// (0 when none) and the buffered stream.
+// (0 when none), the buffered stream, and what the input has shown of its
+// kind so far: a record with a '+' line, an '@' record without one.
 struct kseq_t {
   int last_char = 0;
   kstream_t f;
+  bool shown_fastq = false;
+  bool shown_bare = false;
 };
+
+namespace {
+
+// A corrupt gzip stream inflates bytes that are not the file's text, and
+// zlib may find the fault only further on, or at the stream's end by its
+// check sum. So when the text looks damaged, up to this much more of the
+// stream is inflated, and a corrupt stream found there is named instead of
+// the text it made. Only a failing run pays for it; the bound keeps an
+// endless stream from holding the run.
+const int64_t GZIP_FAULT_LOOKAHEAD = int64_t(64) << 20;
+
+void find_gzip_fault(kstream_t *ks) {
+  if (gzdirect(ks->f))
+    return;
+  for (int64_t left = GZIP_FAULT_LOOKAHEAD; left > 0 && !ks->is_eof;
+       left -= KS_BUF_SIZE)
+    if (gzread(ks->f, ks->buf, KS_BUF_SIZE) < KS_BUF_SIZE)
+      ks->is_eof = 1;
+  int err = Z_OK;
+  gzerror(ks->f, &err);
+  if (err == Z_DATA_ERROR)
+    note_read_error(ks);
+}
+
+// Damage inside the text: record `number` is named with what is wrong, the
+// input ends there as at a read error, and the record is dropped. A damage
+// found first (a read error) is the one kept.
+int damaged_record(fast &reader, int64_t number, const char *what,
+                   fast_t &rec) {
+  if (reader.damage.empty())
+    find_gzip_fault(&reader.seq->f);
+  if (reader.damage.empty())
+    reader.damage =
+        "record " + std::to_string(number) + " is damaged (" + what + ")";
+  kstream_t &ks = reader.seq->f;
+  ks.begin = ks.end;
+  ks.is_eof = 1;
+  reader.seq->last_char = 0;
+  return drop_cut_record(rec);
+}
+
+const int NOT_BLANK = -2;
+
+// Passes over blank lines up to the next header character; -1 at end of
+// input, NOT_BLANK at any other text.
+int find_header(kstream_t *ks) {
+  int c;
+  while ((c = ks_getc(ks)) != -1 && c != '>' && c != '@')
+    if (!is_blank(c))
+      return NOT_BLANK;
+  return c;
+}
+
+// An '@' record that the end reached before any '+' line is cut short;
+// unless the '@' records of this input have carried no quality so far,
+// when it is one more record without quality.
+bool cut_before_plus(const kseq_t *s, int head) {
+  return head == '@' && (s->shown_fastq || !s->shown_bare);
+}
+
+} // namespace
 
 fast::fast() = default;
 
@@ -220,6 +308,7 @@ bool fast::open(const std::string &name) {
   file_open = true;
   l = 0;
   lines_read = 0;
+  record_number = 0;
   filename = name;
   damage.clear();
   not_text = false;
@@ -275,9 +364,9 @@ int fast::next_record(fast_t &rec) {
   kstream_t *ks = &seq->f;
   for (;;) {
     if (seq->last_char == 0) {
-      int c;
-      while ((c = ks_getc(ks)) != -1 && c != '>' && c != '@') {
-      }
+      int c = find_header(ks);
+      if (c == NOT_BLANK)
+        return l = damaged_record(*this, record_number + 1, NO_HEADER, rec);
       if (c == -1) {
         rec.name.clear(); // of an empty record skipped before
         l = -1;
@@ -288,29 +377,46 @@ int fast::next_record(fast_t &rec) {
     // Taken now: once this record ends, only the one after it may be held.
     const int head = seq->last_char;
     seq->last_char = 0;
+    ++record_number;
     rec.seq.clear();
     rec.qual.clear();
     if (ks_getuntil(ks, '\n', rec.name, nullptr) < 0) {
       // The input ended right after the header character.
-      l = head == '@' ? drop_cut_record(rec) : -1;
+      l = cut_before_plus(seq, head) ? drop_cut_record(rec) : -1;
       return l;
     }
     int c = read_sequence(ks, rec.seq);
-    if (c == '>' || c == '@')
-      seq->last_char = c;
     if (c == '+') {
+      seq->shown_fastq = true;
       while ((c = ks_getc(ks)) != -1 && c != '\n') {
       }
       if (c == -1)
         return l = drop_cut_record(rec);
-      read_quality(ks, rec.qual, rec.seq.size());
+      bool crossed = false;
+      c = read_quality(ks, rec.qual, rec.seq.size(), crossed);
       if (rec.qual.size() < rec.seq.size())
         return l = drop_cut_record(rec);
-    } else if (c == -1 && (head == '@' || !damage.empty())) {
+      if (!quality_ends_line(ks, c))
+        return l = damaged_record(*this, record_number,
+                                  crossed ? QUAL_SHORTER : QUAL_LONGER, rec);
+      // A quality over several lines is whole only when a header or the end
+      // follows; otherwise a short quality line took the lines after it.
+      if (crossed && (c = find_header(ks)) == NOT_BLANK)
+        return l = damaged_record(*this, record_number, QUAL_SHORTER, rec);
+      if (crossed && c != -1)
+        seq->last_char = c;
+    } else {
+      if (c != -1 && head == '@' && seq->shown_fastq)
+        return l = damaged_record(*this, record_number, NO_PLUS_LINE, rec);
       // A FASTQ record that the end reached before its '+' line, or any
       // record that damage may have cut anywhere: a part of a record must
       // not pass for a whole one.
-      return l = drop_cut_record(rec);
+      if (c == -1 && (!damage.empty() || cut_before_plus(seq, head)))
+        return l = drop_cut_record(rec);
+      if (c != -1)
+        seq->last_char = c;
+      if (head == '@')
+        seq->shown_bare = true;
     }
     if (!rec.seq.empty())
       break;

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <zlib.h>
@@ -23,14 +24,27 @@ public:
   int lines_read = 0;
   // Last record's sequence length; -1 at end of input, -2 for a record cut
   // short: one begun with '@' that the end of the input reached before its
-  // '+' line and whole quality, or any record that damage (below) ended.
+  // '+' line and whole quality, or any record that damage (below) ended. In
+  // an input whose '@' records have carried no quality so far, the last one
+  // needs no '+' line: it is one more record without quality.
   int l = 0;
+  // How many headers have been read, so the number of the record being
+  // read (1 for the first); it names a damaged record. Cleared by open.
+  int64_t record_number = 0;
   bool file_open = false;
   // Cut each name before its first blank, tab, '/' or carriage return.
   bool trim_slash = true;
   // What ended the input before its end (a read error, a corrupt or
-  // truncated gzip stream, a NUL byte); empty when it was read to its end.
-  // Cleared by open, kept by close.
+  // truncated gzip stream, a NUL byte, or a damaged record: "record <n> is
+  // damaged (<what is wrong>)"); empty when it was read to its end. Cleared
+  // by open, kept by close.
+  //
+  // A record is damaged when its text cannot be whole: a quality that does
+  // not end at a line end (more quality bytes follow on its line, or it
+  // reached its length part way through a later line), an '@' record that
+  // another record follows without a '+' line once the input has shown one,
+  // or text other than blank lines where a header should begin. The input
+  // ends there and the record is dropped (l -2).
   std::string damage;
   // The input holds a NUL byte, so it is binary data (a BAM, an index, an
   // executable), not reads. In the first block open refuses the file;

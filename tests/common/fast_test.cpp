@@ -34,6 +34,7 @@ struct temp_file {
 struct result {
   std::vector<fast_t> recs;
   int last_l = 0;
+  std::string damage;
 };
 
 result read_all(const std::string &path, bool trim) {
@@ -46,6 +47,7 @@ result read_all(const std::string &path, bool trim) {
       EXPECT_EQ(rec.seq, "");
       EXPECT_EQ(rec.qual, "");
       r.last_l = reader.l;
+      r.damage = reader.damage;
       // The reader stays at the end.
       reader.get_next_record();
       EXPECT_EQ(reader.l, -1);
@@ -115,10 +117,21 @@ TEST(Fast, QualitySpanningLines) {
   EXPECT_EQ(r.recs[0].seq, "ACGT");
   EXPECT_EQ(r.recs[0].qual, "IIII");
   EXPECT_EQ(r.recs[1].qual, "#");
-  // A short quality line borrows from the next line.
+  EXPECT_EQ(r.damage, "");
+  // Quality lines may begin with '@', the first line as a later one.
+  r = read_text("@a\nACGT\n+\n@III\n@b\nACG\n+\nI\n@I\n>c\nA\n");
+  EXPECT_EQ(fields(r),
+            (std::vector<std::string>{"a|ACGT|@III", "b|ACG|I@I", "c|A|*"}));
+  EXPECT_EQ(r.last_l, -1);
+  // Blanks after a whole quality are no quality bytes.
+  r = read_text("@a\nAC\n+\nII \t\n\n@b\nA\n+\nI \n");
+  EXPECT_EQ(fields(r), (std::vector<std::string>{"a|AC|II", "b|A|I"}));
+  EXPECT_EQ(r.damage, "");
+  // A short quality line that would borrow from the next line is damage.
   r = read_text("@r\nACGT\n+\nII\nIIXX\n");
-  ASSERT_EQ(r.recs.size(), 1u);
-  EXPECT_EQ(r.recs[0].qual, "IIII");
+  EXPECT_TRUE(r.recs.empty());
+  EXPECT_EQ(r.damage,
+            "record 1 is damaged (its quality is shorter than its sequence)");
 }
 
 TEST(Fast, TruncatedLastRecord) {
@@ -145,15 +158,31 @@ TEST(Fast, TruncatedLastRecord) {
             "Warning: " + f.path +
                 ": the last FASTQ record is cut short and was skipped\n");
 
+  // A lone '@' record is cut short too.
+  EXPECT_EQ(read_text("@r\nAC").last_l, -2);
+  EXPECT_EQ(read_text("@r\nAC").damage, "");
+
   // FASTA records end where the input ends, and an '@' record without a
-  // quality that another record follows is read as it stands.
+  // quality that another record follows is read as it stands until the
+  // input has shown a '+' line.
   result r = read_text(">a\nAC\n>b\nGG");
   EXPECT_EQ(fields(r), (std::vector<std::string>{"a|AC|*", "b|GG|*"}));
   EXPECT_EQ(r.last_l, -1);
   r = read_text("@a\nAC\n@b\nG\n+\nI\n@c\nT\n>d\nC\n");
-  EXPECT_EQ(fields(r),
-            (std::vector<std::string>{"a|AC|*", "b|G|I", "c|T|*", "d|C|*"}));
-  EXPECT_EQ(r.last_l, -1);
+  EXPECT_EQ(fields(r), (std::vector<std::string>{"a|AC|*", "b|G|I"}));
+  EXPECT_EQ(r.damage, "record 3 is damaged (its '+' line is missing)");
+  r = read_text("@a\nAC\n@b\nG\n+\nI\n@c\nT\n");
+  EXPECT_EQ(fields(r), (std::vector<std::string>{"a|AC|*", "b|G|I"}));
+  EXPECT_EQ(r.last_l, -2);
+  EXPECT_EQ(r.damage, "");
+  // '@' records that never carry a quality are records without quality, the
+  // last one too.
+  for (const char *text : {"@r1\nACGT\n@r2\nGGCC\n", "@r1\nACGT\n@r2\nGGCC"}) {
+    r = read_text(text);
+    EXPECT_EQ(fields(r), (std::vector<std::string>{"r1|ACGT|*", "r2|GGCC|*"}));
+    EXPECT_EQ(r.last_l, -1);
+    EXPECT_EQ(r.damage, "");
+  }
 }
 
 TEST(Fast, EmptyRecordsAreSkipped) {
@@ -170,8 +199,13 @@ TEST(Fast, EmptyRecordsAreSkipped) {
 TEST(Fast, NoRecords) {
   EXPECT_EQ(read_text("").last_l, -1);
   EXPECT_TRUE(read_text("").recs.empty());
-  EXPECT_EQ(read_text("ACGT\nno header\n").last_l, -1);
   EXPECT_EQ(read_text(">").last_l, -1);
+  EXPECT_EQ(read_text("\n \t\r\n").last_l, -1);
+  // Text that is no record is damage.
+  result r = read_text("ACGT\nno header\n");
+  EXPECT_EQ(r.last_l, -2);
+  EXPECT_EQ(r.damage, "record 1 is damaged (its header line does not begin "
+                      "with '@' or '>')");
 }
 
 TEST(Fast, WindowsLineEnds) {
@@ -441,4 +475,75 @@ TEST(Fast, BinaryDataIsRefused) {
   EXPECT_EQ(n, want.size());
   EXPECT_FALSE(reader.not_text);
   EXPECT_EQ(reader.damage, "");
+}
+
+TEST(Fast, DamagedRecordEndsTheInput) {
+  const std::string longer = "its quality is longer than its sequence";
+  const std::string shorter = "its quality is shorter than its sequence";
+  const std::string no_plus = "its '+' line is missing";
+  const std::string no_head = "its header line does not begin with '@' or '>'";
+  const std::string a = "@a\nAC\n+\nII\n";
+  struct known {
+    std::string text;
+    size_t whole; // records read before the damage
+    std::string damage;
+  };
+  const std::vector<known> cases = {
+      {a + "@b\nACGT\n+\nIIIII\n@c\nA\n+\nI\n", 1,
+       "record 2 is damaged (" + longer + ")"},
+      {a + "@b\nACGT\n+\nIIII@c\nA\n+\nI\n", 1,
+       "record 2 is damaged (" + longer + ")"},
+      {a + "@b\nACGT\n+\nIIII \tI\n", 1,
+       "record 2 is damaged (" + longer + ")"},
+      {a + "@b\nACGTACGTAC\n+\nIIIII\n@c\nACGT\n+\nIIII\n", 1,
+       "record 2 is damaged (" + shorter + ")"},
+      // A short quality line that takes lines up to a line end.
+      {a + "@b\nACGTACGTAC\n+\nIIIII\n@cccc\nACGT\n+\nIIII\n", 1,
+       "record 2 is damaged (" + shorter + ")"},
+      {a + "@b\nGG\nII\n@c\nA\n+\nI\n", 1,
+       "record 2 is damaged (" + no_plus + ")"},
+      {a + "@b\nGG\n>c\nA\n", 1, "record 2 is damaged (" + no_plus + ")"},
+      {a + "b\nGG\n+\nII\n", 1, "record 2 is damaged (" + no_head + ")"},
+      {a + "\n \n" + a + "x\n", 2, "record 3 is damaged (" + no_head + ")"},
+      {"x@a\nA\n+\nI\n", 0, "record 1 is damaged (" + no_head + ")"},
+      // Empty records that are skipped are counted.
+      {"@e\n\n+\n\n" + a + "@c\nA\n+\nII\n", 1,
+       "record 3 is damaged (" + longer + ")"},
+      {"@e\n\n+\nI\n" + a, 0, "record 1 is damaged (" + longer + ")"},
+      // Windows line ends: the carriage return ends the quality's line.
+      {"@a\r\nAC\r\n+\r\nII\r\n@b\r\nAC\r\n+\r\nIII\r\n", 1,
+       "record 2 is damaged (" + longer + ")"},
+      {"@a\r\nAC\r\n+\r\nII\rX\r\n", 0, "record 1 is damaged (" + longer + ")"},
+  };
+  for (const known &k : cases)
+    for (bool gz : {false, true}) {
+      temp_file f(k.text, gz);
+      testing::internal::CaptureStderr();
+      result r = read_all(f.path, true);
+      EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+      EXPECT_EQ(r.recs.size(), k.whole) << k.text;
+      for (const fast_t &rec : r.recs)
+        EXPECT_EQ(rec.seq.size(), rec.qual.size()) << k.text;
+      EXPECT_EQ(r.last_l, -2) << k.text;
+      EXPECT_EQ(r.damage, k.damage) << k.text;
+    }
+
+  // Far into the input, across many buffers, with the record's number; no
+  // cut-short warning, and the one report line.
+  std::string text = many_records(3000);
+  const size_t at = text.find("\n+\n", text.find("@q2000/1\n")) + 3;
+  text.erase(at, 1);
+  temp_file f(text);
+  fast reader(f.path, true);
+  fast_t rec;
+  int n = 0;
+  testing::internal::CaptureStderr();
+  while (read_next(reader, rec) >= 0)
+    ++n;
+  EXPECT_EQ(n, 2000);
+  EXPECT_EQ(reader.record_number, 2001);
+  EXPECT_TRUE(report_damage(reader));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "ERROR: " + f.path + ": record 2001 is damaged (" + shorter +
+                "); reading stopped early\n");
 }
