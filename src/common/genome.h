@@ -55,6 +55,11 @@ int check_genome_head(int fd, const std::string &path);
 // loader says so).
 int check_genome_head(const std::string &path);
 
+// The longest sequence name a binary file (an index, a coordinate map) may
+// hold: a longer length field is damage, and reading it whole could take
+// all memory. No FASTA header word comes near it.
+const uint64_t MAX_SEQUENCE_NAME_BYTES = uint64_t(1) << 20;
+
 // Name of a header line (starting with '>'): up to the first white space.
 std::string fasta_header_name(const std::string &line);
 // The two error lines of a chromosome name met twice.

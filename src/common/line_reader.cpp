@@ -143,6 +143,23 @@ bool at_input_end(line_reader_t &r) {
   return r.pos == r.end && !fill(r) && r.eof;
 }
 
+uint64_t bytes_left(const line_reader_t &r) {
+  struct stat st;
+  if (r.fd < 0 || fstat(r.fd, &st) != 0 || !S_ISREG(st.st_mode))
+    return UNKNOWN_SIZE;
+  const off_t at = lseek(r.fd, 0, SEEK_CUR);
+  if (at < 0)
+    return UNKNOWN_SIZE;
+  const uint64_t unread = at < st.st_size ? uint64_t(st.st_size - at) : 0;
+  return unread + (r.end - r.pos);
+}
+
+bool read_first_block(line_reader_t &r) {
+  if (r.pos == r.end)
+    fill(r);
+  return !input_failed(r);
+}
+
 bool skip_rest(line_reader_t &r) {
   do {
     r.pos = r.end;

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -50,6 +51,15 @@ bool next_line(line_reader_t &r, std::string &line);
 bool read_bytes(line_reader_t &r, void *dst, size_t n);
 // True when every byte has been taken and the input ended without failing.
 bool at_input_end(line_reader_t &r);
+// The bytes not yet handed out of a regular file, as its size says, so that
+// a count read from it can be checked against what it can hold; UNKNOWN_SIZE
+// for a pipe or a device.
+const uint64_t UNKNOWN_SIZE = UINT64_MAX;
+uint64_t bytes_left(const line_reader_t &r);
+// Reads the first block before anything is handed out, so that an input
+// that is no text or cannot be read is refused before the command writes;
+// false when it failed.
+bool read_first_block(line_reader_t &r);
 // Reads the rest of the input without handing it out, so that a NUL or a
 // read error there is still seen; false when the input failed.
 bool skip_rest(line_reader_t &r);

@@ -1,6 +1,7 @@
 #include "common/number_word.h"
 
 #include <cctype>
+#include <climits>
 #include <cmath>
 #include <iostream>
 #include <sstream>
@@ -24,6 +25,28 @@ bool real_in(const std::string &word, double min, double max, R &value) {
     return false;
   value = v;
   return true;
+}
+
+// 1 when the whole of `word` is a whole number above `max`, -1 when it is
+// one below `min`, else 0; numbers past what 64 bits hold count too.
+int whole_side(const std::string &word, int64_t min, int64_t max) {
+  std::istringstream is(word);
+  long long v = 0;
+  is >> v;
+  // Stream extraction gives a number too large for its type as the type's
+  // end, with the failure.
+  const bool past = is.fail() && (v == LLONG_MAX || v == LLONG_MIN);
+  if (is.fail() && !past)
+    return 0;
+  is.clear();
+  is >> std::ws;
+  if (!is.eof())
+    return 0;
+  if (v > max || (past && v == LLONG_MAX))
+    return 1;
+  if (v < min || (past && v == LLONG_MIN))
+    return -1;
+  return 0;
 }
 
 std::string real_text(double v) {
@@ -53,13 +76,22 @@ bool real_word(const std::string &word, double min, double max, float &value) {
 
 std::string whole_what(int64_t min, int64_t max) {
   // A bound no smaller than the largest int is where the variable ends, not
-  // a limit of the run: the user is told only the lower one.
+  // a limit of the run: it is named only to a word past it (below).
   if (max >= INT32_MAX && min <= INT32_MIN)
     return "a whole number";
   if (max >= INT32_MAX)
     return "a whole number of at least " + std::to_string(min);
   return "a whole number from " + std::to_string(min) + " to " +
          std::to_string(max);
+}
+
+std::string whole_what(int64_t min, int64_t max, const std::string &word) {
+  // Past the end of the variable, that end is the limit the word broke.
+  const int side = whole_side(word, min, max);
+  if (side > 0 || (side < 0 && min <= INT32_MIN))
+    return "a whole number from " + std::to_string(min) + " to " +
+           std::to_string(max);
+  return whole_what(min, max);
 }
 
 std::string real_what(double min, double max) {
@@ -83,7 +115,7 @@ bool whole_number_arg(const std::string &word, const std::string &name,
                       int64_t take_max, int64_t &value) {
   if (whole_word(word, take_min, take_max, value))
     return true;
-  report_number_word(name, whole_what(min, max), word);
+  report_number_word(name, whole_what(min, max, word), word);
   return false;
 }
 

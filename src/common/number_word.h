@@ -21,6 +21,10 @@ bool real_word(const std::string &word, double min, double max, float &value);
 // What a word must be, as the messages say it: "a whole number from 0 to 4",
 // "a whole number of at least 0", "a number from 0 to 100".
 std::string whole_what(int64_t min, int64_t max);
+// As whole_what, for the word that failed: a whole number past an end that
+// the short form leaves out ("2147483648" for an int of at least 0) is told
+// the whole range, "a whole number from 0 to 2147483647".
+std::string whole_what(int64_t min, int64_t max, const std::string &word);
 std::string real_what(double min, double max);
 
 // `<what>, not "<word>"`: the end of every complaint about a number word.

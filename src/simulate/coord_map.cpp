@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/genome.h"
+
 namespace {
 
 void put_u64(std::ostream &os, uint64_t v) {
@@ -18,9 +20,30 @@ void put_u32(std::ostream &os, uint32_t v) {
   os.write(b, 4);
 }
 
-bool get_u64(line_reader_t &in, uint64_t &v) {
+// The map file as it is read. `left` counts the bytes it still holds when
+// its size is known, so that every count is checked against what the file
+// can hold before it is used.
+struct map_input_t {
+  line_reader_t *in;
+  uint64_t left; // UNKNOWN_SIZE for a pipe or a device
+};
+
+bool get_bytes(map_input_t &m, void *dst, size_t n) {
+  if (!read_bytes(*m.in, dst, n))
+    return false;
+  if (m.left != UNKNOWN_SIZE)
+    m.left -= std::min<uint64_t>(n, m.left);
+  return true;
+}
+
+// Whether `count` items of `each` bytes may still follow.
+bool can_hold(const map_input_t &m, uint64_t count, uint64_t each) {
+  return m.left == UNKNOWN_SIZE || count <= m.left / each;
+}
+
+bool get_u64(map_input_t &m, uint64_t &v) {
   unsigned char b[8];
-  if (!read_bytes(in, b, 8))
+  if (!get_bytes(m, b, 8))
     return false;
   v = 0;
   for (int i = 7; i >= 0; --i)
@@ -28,9 +51,9 @@ bool get_u64(line_reader_t &in, uint64_t &v) {
   return true;
 }
 
-bool get_u32(line_reader_t &in, uint32_t &v) {
+bool get_u32(map_input_t &m, uint32_t &v) {
   unsigned char b[4];
-  if (!read_bytes(in, b, 4))
+  if (!get_bytes(m, b, 4))
     return false;
   v = 0;
   for (int i = 3; i >= 0; --i)
@@ -43,21 +66,15 @@ void put_pair(std::ostream &os, uint64_t ref_loc, uint32_t mut_loc) {
   put_u32(os, mut_loc);
 }
 
-// The name is read in pieces so that a damaged length field cannot make us
-// allocate more than the file actually holds.
-bool get_name(line_reader_t &in, std::string &name) {
+// A length past what the file holds, or past any sequence name, is damage:
+// a stream of random bytes is refused here, before it is read.
+bool get_name(map_input_t &m, std::string &name) {
   uint64_t len;
-  if (!get_u64(in, len))
+  if (!get_u64(m, len) || len > MAX_SEQUENCE_NAME_BYTES || !can_hold(m, len, 1))
     return false;
-  name.clear();
-  char buf[4096];
-  while (len > 0) {
-    size_t piece = static_cast<size_t>(std::min<uint64_t>(len, sizeof buf));
-    if (!read_bytes(in, buf, piece))
-      return false;
-    name.append(buf, piece);
-    len -= piece;
-  }
+  name.resize(static_cast<size_t>(len));
+  if (len > 0 && !get_bytes(m, &name[0], name.size()))
+    return false;
   size_t nul = name.find('\0');
   if (nul != std::string::npos)
     name.resize(nul);
@@ -65,7 +82,7 @@ bool get_name(line_reader_t &in, std::string &name) {
 }
 
 // Reads the pairs of one sequence of M positions, appending M entries.
-bool get_entries(line_reader_t &in, uint64_t m, std::vector<uint32_t> &vec) {
+bool get_entries(map_input_t &in, uint64_t m, std::vector<uint32_t> &vec) {
   uint64_t count = 0;
   uint32_t prev_ref = 0, prev_mut = 0;
   while (count < m) {
@@ -129,27 +146,33 @@ void write_map_entries(std::ostream &os, const std::vector<uint32_t> &entries) {
 
 bool load_coord_map(line_reader_t &in, ref_map_t &ref_map, bool show_lengths,
                     std::ostream &log) {
+  map_input_t m{&in, bytes_left(in)};
   uint64_t genome_map_len;
-  if (!get_u64(in, genome_map_len))
+  if (!get_u64(m, genome_map_len))
     return false;
   log << "Number of Chromosomes: " << genome_map_len << "\n";
+  // Each sequence takes at least its name's length and its M.
+  if (!can_hold(m, genome_map_len, 16))
+    return false;
   for (uint64_t s = 0; s < genome_map_len; ++s) {
     std::string name;
-    if (!get_name(in, name))
+    if (!get_name(m, name))
       return false;
     std::vector<uint32_t> &vec = ref_map[name];
     uint64_t map_vec_len;
-    if (!get_u64(in, map_vec_len))
+    if (!get_u64(m, map_vec_len))
       return false;
-    // Reference positions are 32-bit, so no sequence can be longer.
-    if (map_vec_len > UINT32_MAX)
+    // Reference positions are 32-bit, so no sequence can be longer; its
+    // first and its last position each take a pair.
+    if (map_vec_len > UINT32_MAX ||
+        !can_hold(m, std::min<uint64_t>(map_vec_len, 2), 8))
       return false;
     if (show_lengths) {
       log << name << " Length: " << map_vec_len << "\n";
       // A damaged length must not reserve memory the file cannot fill.
       vec.reserve(vec.size() + std::min<uint64_t>(map_vec_len, 1u << 24));
     }
-    if (!get_entries(in, map_vec_len, vec))
+    if (!get_entries(m, map_vec_len, vec))
       return false;
   }
   return at_input_end(in);

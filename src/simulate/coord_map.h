@@ -23,6 +23,10 @@ void write_map_entries(std::ostream &os, const std::vector<uint32_t> &entries);
 // with show_lengths, also one " Length: " line per sequence. Returns false
 // when the file is cut short, has data after its last sequence, its pairs
 // do not describe exactly the promised number of positions, or reading it
-// failed (`in` then holds the error). `in` must take NUL bytes as data.
+// failed (`in` then holds the error). A count of sequences, name bytes or
+// pairs that is more than a regular file can hold, and a name longer than
+// MAX_SEQUENCE_NAME_BYTES, are refused as soon as they are read, so that
+// endless or random input (a pipe, a device) is never read whole. `in`
+// must take NUL bytes as data.
 bool load_coord_map(line_reader_t &in, ref_map_t &ref_map, bool show_lengths,
                     std::ostream &log);

@@ -45,6 +45,12 @@ int merge_sam(args_t args) {
     }
   if (stdout_clash({args[0], args[1]}))
     return 1;
+  // Nothing of the first file is written before both are known to read.
+  for (int i = 0; i < 2; ++i)
+    if (!read_first_block(in[i])) {
+      report_input_failure(in[i]);
+      return 1;
+    }
   out_file_t out;
   out_use_stdout(out);
   for (int i = 0; i < 2; ++i) {

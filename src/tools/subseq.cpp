@@ -2,6 +2,7 @@
 #include "tools/subseq.h"
 
 #include <cctype>
+#include <cstdint>
 #include <iostream>
 
 #include "commands.h"
@@ -15,6 +16,10 @@
 #include "tools/tool_io.h"
 
 namespace {
+
+// A file that holds more than one sequence is no input subseq can use, as
+// one that is no text is not.
+const int NOT_ONE_SEQUENCE_EXIT = GENOME_NOT_TEXT_EXIT;
 
 void subseq_usage() {
   std::cerr << "Usage: " << PROG_NAME << " subseq <chr_file> <start> <end>\n"
@@ -75,8 +80,16 @@ int subseq(args_t args) {
   // output.
   std::string name_line, line, seq;
   next_line(in, name_line);
-  while (next_line(in, line)) {
+  for (uint64_t line_no = 2; next_line(in, line); ++line_no) {
     trim2(line);
+    // A second sequence would otherwise pass for bases of the first, its
+    // header included.
+    if (!line.empty() && line[0] == '>') {
+      std::cerr << "ERROR: " << args[0] << " has a second header line (line "
+                << line_no << "); subseq takes a FASTA file of one sequence"
+                << std::endl;
+      return NOT_ONE_SEQUENCE_EXIT;
+    }
     seq += line;
   }
   if (int status = report_genome_input(in, 1))

@@ -116,3 +116,36 @@ TEST(LineReader, ReadErrorIsNotTheEnd) {
   EXPECT_FALSE(report_input_failure(whole));
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
+
+// The first block is read before any line is asked for, and the lines are
+// still all handed out; what is left of a regular file counts what was read
+// but not handed out.
+TEST(LineReader, FirstBlockAndBytesLeft) {
+  line_reader_t text;
+  read_text(text, "a\nbc\n");
+  EXPECT_EQ(bytes_left(text), 5u);
+  EXPECT_TRUE(read_first_block(text));
+  EXPECT_EQ(bytes_left(text), 5u);
+  std::string line;
+  ASSERT_TRUE(next_line(text, line));
+  EXPECT_EQ(bytes_left(text), 3u);
+  EXPECT_EQ(lines_of(text), (std::vector<std::string>{"bc"}));
+  EXPECT_EQ(bytes_left(text), 0u);
+
+  line_reader_t binary;
+  read_text(binary, std::string("x\0", 2), "x.bam");
+  EXPECT_FALSE(read_first_block(binary));
+  EXPECT_TRUE(binary.nul);
+  line_reader_t dir;
+  ASSERT_TRUE(line_reader_open(dir, "/"));
+  EXPECT_FALSE(read_first_block(dir));
+  EXPECT_EQ(dir.error, EISDIR);
+  line_reader_t empty;
+  read_text(empty, "");
+  EXPECT_TRUE(read_first_block(empty));
+  EXPECT_TRUE(lines_of(empty).empty());
+
+  line_reader_t device;
+  ASSERT_TRUE(line_reader_open(device, "/dev/zero"));
+  EXPECT_EQ(bytes_left(device), UNKNOWN_SIZE);
+}

@@ -67,6 +67,24 @@ TEST(NumberWord, Wording) {
   EXPECT_EQ(whole_what(0, 4), "a whole number from 0 to 4");
   EXPECT_EQ(whole_what(1, INT64_MAX), "a whole number of at least 1");
   EXPECT_EQ(real_what(0, 100), "a number from 0 to 100");
+  // The end of the variable is named to a whole number past it, however
+  // large; other words keep the short form.
+  EXPECT_EQ(whole_what(0, INT_MAX, "2147483648"),
+            "a whole number from 0 to 2147483647");
+  EXPECT_EQ(whole_what(0, INT64_MAX, " +99999999999999999999 "),
+            "a whole number from 0 to 9223372036854775807");
+  EXPECT_EQ(whole_what(INT_MIN, INT_MAX, "-2147483649"),
+            "a whole number from -2147483648 to 2147483647");
+  EXPECT_EQ(whole_what(INT_MIN, INT_MAX, "-99999999999999999999"),
+            "a whole number from -2147483648 to 2147483647");
+  EXPECT_EQ(whole_what(0, INT_MAX, "-5"), "a whole number of at least 0");
+  EXPECT_EQ(whole_what(0, INT_MAX, "99999999999999999999x"),
+            "a whole number of at least 0");
+  EXPECT_EQ(whole_what(0, INT_MAX, "2147483647"),
+            "a whole number of at least 0");
+  EXPECT_EQ(whole_what(INT_MIN, INT_MAX, "2.5"), "a whole number");
+  EXPECT_EQ(whole_what(1, 32, "99999999999999999999"),
+            "a whole number from 1 to 32");
   EXPECT_EQ(real_what(0.5, NO_UPPER_LIMIT), "a number of at least 0.5");
   EXPECT_EQ(number_complaint("a whole number from 1 to 255", "4x"),
             "a whole number from 1 to 255, not \"4x\"");
@@ -82,7 +100,7 @@ TEST(NumberWord, Arguments) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR: read_len must be a whole number of at least 1, "
             "not \"0\"\n"
-            "ERROR: read_len must be a whole number of at least 1, "
+            "ERROR: read_len must be a whole number from 1 to 2147483647, "
             "not \"99999999999\"\n");
   EXPECT_EQ(i, 7);
   EXPECT_TRUE(whole_arg("2147483647", "read_len", 1, INT64_MAX, i));

@@ -57,6 +57,10 @@ refused 3 '[--sw_gap] Must be a whole number from 0 to 1000, not "40.5"' \
   align l.tidx -1 "$W/r.fq" --sw_gap 40.5
 refused 3 '[-c] Must be a whole number from 0 to 100, not "99999999999"' \
   align l.tidx -1 "$W/r.fq" -c 99999999999
+refused 3 '[-n] Must be a whole number from 1 to 2147483647, not "99999999999"' \
+  align l.tidx -1 "$W/r.fq" -n 99999999999
+refused 3 '[--max_occ] Must be a whole number of at least 0, not "-1"' \
+  align l.tidx -1 "$W/r.fq" --max_occ -1
 refused 3 'ERROR: extend_sw must be a whole number, not "2.5"' \
   all_sw ACGTACGT ACGT 3 1 3 5 2 1 3 5 2.5 2
 refused 3 'ERROR: end_len must be a whole number, not "two"' \
@@ -81,6 +85,19 @@ refused 3 'ERROR: num_reads must be a whole number of at least 0, not "ten"' \
   sample_reads ten s "$W/r.fq"
 refused 3 'ERROR: percent must be a number from 0 to 100, not "80%"' \
   fastq_filter 20 80% f "$W/r.fq"
+
+# A number past the end of its variable names that end; other words keep
+# the short form.
+refused 3 'ERROR: num_reads must be a whole number from 0 to 2147483647, not "2147483648"' \
+  sample_reads 2147483648 s "$W/r.fq"
+refused 3 'ERROR: num_reads must be a whole number from 0 to 9223372036854775807, not "99999999999999999999"' \
+  single_reads "$W/l.fa" 100 99999999999999999999 1 0
+refused 3 'ERROR: wiggle_bp must be a whole number from 0 to 2147483647, not "+2147483648"' \
+  check_single "$W/x.sam" +2147483648 10 0 p
+refused 3 'ERROR: extend_sw must be a whole number from -2147483648 to 2147483647, not "-2147483649"' \
+  all_sw ACGTACGT ACGT 3 1 3 5 2 1 3 5 -2147483649 2
+refused 3 'ERROR: num_reads must be a whole number of at least 0, not "-2147483649"' \
+  sample_reads -2147483649 s "$W/r.fq"
 
 # A range the command checks itself keeps its own message.
 refused 3 'Error: Invalid percent: 150' fastq_filter 20 150 f "$W/r.fq"

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "../common/text_source.h"
+#include "common/genome.h"
 #include "simulate/coord_map.h"
 
 namespace {
@@ -133,10 +134,46 @@ TEST(CoordMap, DamagedFilesAreRefused) {
       u64(1) + block("c", 2, {{1, 2}, {1, 2}}),
       // more positions than 32 bits can number
       u64(1) + block("c", 1ull << 32, {{1, 2}}),
+      // more sequences, or pairs, than the file can hold
+      u64(1ull << 62) + block("c", 1, {{1, 2}}),
+      u64(1) + u64(1) + "c" + u64(3) + u32(1) + u32(2),
+      // a name longer than any sequence's, though the file holds it
+      u64(1) +
+          block(std::string(MAX_SEQUENCE_NAME_BYTES + 1, 'c'), 1, {{1, 2}}),
   };
   for (size_t i = 0; i < bad.size(); ++i) {
     ref_map_t m;
     EXPECT_FALSE(load(bad[i], m, log)) << "case " << i;
+  }
+}
+
+// A pipe has no size to check counts against: there a length field past
+// any name stops the reading, so that random or endless input is refused
+// after its first bytes, while a genuine map loads as from a file.
+TEST(CoordMap, PipedMapIsBounded) {
+  const std::string good = u64(1) + block("c", 4, {{1, 2}, {4, 5}});
+  const std::string random_head =
+      u64(0x9a3b71c2d4e5f607ull) + u64(0x0123456789abcdefull) + "c";
+  const std::string long_name =
+      u64(1) + block(std::string(MAX_SEQUENCE_NAME_BYTES, 'c'), 1, {{1, 2}});
+  ref_map_t ref_map;
+  std::string log;
+  ASSERT_TRUE(load(long_name, ref_map, log, false));
+  for (const std::string &bytes : {good, random_head}) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    ASSERT_EQ(write(fds[1], bytes.data(), bytes.size()), ssize_t(bytes.size()));
+    close(fds[1]);
+    line_reader_t in;
+    in.nul_ok = true;
+    line_reader_attach(in, fds[0], "pipe");
+    EXPECT_EQ(bytes_left(in), UNKNOWN_SIZE);
+    ref_map_t m;
+    std::ostringstream err;
+    EXPECT_EQ(load_coord_map(in, m, true, err), bytes == good);
+    if (bytes == good) {
+      EXPECT_EQ(m["c"], (std::vector<uint32_t>{2, 3, 4, 5}));
+    }
   }
 }
 

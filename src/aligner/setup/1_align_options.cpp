@@ -104,7 +104,7 @@ bool int_val(const param_reader &r, const char *name, int64_t min, int64_t max,
     return false;
   int64_t w = 0;
   if (!whole_word(text, INT_MIN, INT_MAX, w)) {
-    status = fail(option_number_error(name, whole_what(min, max), text));
+    status = fail(option_number_error(name, whole_what(min, max, text), text));
     return false;
   }
   v = int(w);

@@ -13,6 +13,7 @@
 #include "aligner/setup/mini_hash.h"
 #include "aligner/setup/params.h"
 #include "common/bit_dna.h"
+#include "common/genome.h"
 #include "index/gz_input.h"
 #include "index/index_format.h"
 
@@ -23,7 +24,6 @@ namespace {
 
 // Shorter k-mers are too frequent to seed with.
 const int MIN_ALIGN_KMER_SIZE = 12;
-const uint64_t MAX_NAME_LENGTH = 1 << 20;
 // Deflate expands at most about 1032-fold.
 const uint64_t MAX_EXPANSION = 1100;
 const size_t GENOME_CHUNK = 16 << 20;
@@ -104,7 +104,7 @@ int read_sequences(gz_input_t &in, tolve_params_t *p) {
   for (uint64_t i = 0; i < count; i++) {
     uint64_t len = 0;
     int64_t start = 0;
-    if (!gz_input_value(in, len) || len > MAX_NAME_LENGTH)
+    if (!gz_input_value(in, len) || len > MAX_SEQUENCE_NAME_BYTES)
       return wrong_format();
     name.resize(len);
     if (!gz_input_read(in, &name[0], len) || !gz_input_value(in, start))

@@ -39,7 +39,7 @@ expect_status 3 "huge count"
 expect_err_is "Error: the number of reads in the file is not greater than num_reads"
 run sample_reads 99999999999 s "$D/reads_1.fq"
 expect_status 3 "count past the int range"
-expect_err_is 'ERROR: num_reads must be a whole number of at least 0, not "99999999999"'
+expect_err_is 'ERROR: num_reads must be a whole number from 0 to 2147483647, not "99999999999"'
 
 run sample_reads 11 s "$D/reads_1.fq"
 expect_status 0 "eleven of twelve"

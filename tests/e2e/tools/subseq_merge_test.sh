@@ -96,6 +96,22 @@ for fa in /dev/zero zeros.fa; do
   expect_peak_below 300000 "subseq $fa"
 done
 
+# A second sequence is refused, not read as bases of the first; a '>'
+# inside a sequence line is still a base.
+printf '>a\nACGTACGTAC\n>b\nGGGGCCCCAA\n' >two.fa
+printf '>a\nACGT\n\n  >b x\nGG\n' >two_blank.fa
+for fa in two.fa:3 two_blank.fa:4; do
+  run subseq "${fa%:*}" 1 30
+  expect_status 3 "second header in ${fa%:*}"
+  expect_err_is "ERROR: ${fa%:*} has a second header line (line ${fa#*:}); subseq takes a FASTA file of one sequence"
+  expect_out_empty
+done
+printf '>a\nAC>GT\n' >gt.fa
+run subseq gt.fa 1 5
+expect_status 0 "'>' inside a sequence line"
+printf 'Chromosone Name: a\nChromosone Length: 5\nParameters: [1,5]\nAC>GT\nAC>GT\n' >want.txt
+expect_out_file want.txt
+
 printf '@HD\tVN:1.4\n@SQ\tSN:c\tLN:9\n\nr1\t0\tc\t1\t60\t4M\t*\t0\t0\tACGT\tIIII \r\n' >a.sam
 printf '@HD\tVN:1.4\r\n@PG\tID:x\n   \nr2\t4\t*\t0\t0\t*\t*\t0\t0\tAC\tII\t\nr3\t4\t*\t0\t0\t*\t*\t0\t0\tGG\tII' >b.sam
 run merge_sam a.sam b.sam
@@ -119,4 +135,23 @@ expect_out_empty
 run merge_sam missing.sam b.sam
 expect_status 1 "first SAM missing"
 expect_err_is "Error cannot open: missing.sam"
+
+# A second file that cannot be read is refused before anything of the
+# first is written.
+printf 'BAM\1\0\0\0' >x.bam
+mkdir sam_dir
+run merge_sam a.sam x.bam
+expect_status 1 "second file a BAM"
+expect_err_is "ERROR: x.bam is not text (it holds a NUL byte)"
+expect_out_empty
+run merge_sam a.sam sam_dir
+expect_status 1 "second file a directory"
+expect_err_is "Error cannot open: sam_dir"
+expect_out_empty
+if have_read_error_file; then
+  run merge_sam a.sam /proc/self/mem
+  expect_status 1 "second file unreadable"
+  expect_err_is "ERROR: /proc/self/mem: read error (Input/output error)"
+  expect_out_empty
+fi
 finish
