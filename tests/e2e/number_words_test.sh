@@ -59,8 +59,6 @@ refused 3 '[-c] Must be a whole number from 0 to 100, not "99999999999"' \
   align l.tidx -1 "$W/r.fq" -c 99999999999
 refused 3 '[-n] Must be a whole number from 1 to 2147483647, not "99999999999"' \
   align l.tidx -1 "$W/r.fq" -n 99999999999
-refused 3 '[--max_occ] Must be a whole number of at least 0, not "-1"' \
-  align l.tidx -1 "$W/r.fq" --max_occ -1
 refused 3 'ERROR: extend_sw must be a whole number, not "2.5"' \
   all_sw ACGTACGT ACGT 3 1 3 5 2 1 3 5 2.5 2
 refused 3 'ERROR: end_len must be a whole number, not "two"' \
