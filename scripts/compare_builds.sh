@@ -410,7 +410,8 @@ case_ dmg_align_long_q align "$IDX" -1 "$IN/long_q.fq" -p 1
 case_ dmg_align_no_at align "$IDX" -1 "$IN/no_at.fq" -p 1
 case_ dmg_align_no_plus align "$IDX" -1 "$IN/no_plus.fq" -p 1
 case_ dmg_align_lead_text align "$IDX" -1 "$IN/lead_text.fq" -p 1
-case_ dmg_align_pair_mate2 align "$IDX" -1 "$IN/pairs_1.fq" -2 "$IN/short_q.fq" -p 1
+awk 'NR == 408 { print substr($0, 1, 50); next } 1' "$IN/pairs_2.fq" >"$IN/pairs_2_short_q.fq"
+case_ dmg_align_pair_mate2 align "$IDX" -1 "$IN/pairs_1.fq" -2 "$IN/pairs_2_short_q.fq" -p 1
 case_ dmg_fastq_stats_short_q fastq_stats "$IN/short_q.fq"
 case_ dmg_fastq_trim_no_plus fastq_trim 30 25 "$IN/no_plus.fq"
 case_ dmg_qual_convert_long_q qual_convert S I "$IN/long_q.fq"
@@ -452,10 +453,11 @@ case_ mates_fq_len_filter_suffixes fq_len_filter 95 sfx "$IN/pairs_1.fq" "$IN/su
 gzip -c "$IN/reads.fq" | head -c 6000 >"$IN/cut.fq.gz"
 PREP='echo precious >hy.fq' case_ kept_align_hybrid_fails align "$IDX" -1 "$IN/cut.fq.gz" -y hy -p 1
 PREP='echo precious >hy.fq' case_ kept_align_hybrid_ok align "$IDX" -1 "$IN/gap_del.fq" -y hy -p 1
-LONG=$(printf 'x%.0s' $(seq 1 246))
+LONG=$(printf 'x%.0s' $(seq 1 240))
 case_ long_name_fq_len_filter fq_len_filter 95 "$LONG" "$IN/gap_ins.fq"
 case_ long_name_random_genome random_genome "$IN/small.fa" 1 1 1 "$LONG"
-# The same: a hard-linked target is written in place, so both names see it.
+# Differ on purpose: a hard-linked target is written in place, so both
+# names see the new output (the old build left the other name behind).
 PREP='echo earlier >o.fq; ln o.fq link.fq' case_ link_fq_len_filter fq_len_filter 95 o "$IN/gap_ins.fq"
 # Differ on purpose: smaller mends.
 printf '>a\nACGTACGTAC\n>b\nGGGGCCCCAA\n' >"$IN/two.fa"
