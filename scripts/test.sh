@@ -4,11 +4,12 @@
 # tests of the threaded commands (`align`, `index`) under ThreadSanitizer. samtools reads the SAM
 # output in the end-to-end tests; bwa is the other aligner whose SAM the
 # checkers are tested on; python3 reruns the generators of the designed
-# align test data. A test whose tool is missing is reported as skipped.
+# align test data; strace shows how a temporary output file is made. A test
+# whose tool is missing is reported as skipped.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-bash scripts/setup.sh samtools bwa python3
+bash scripts/setup.sh samtools bwa python3 strace
 
 jobs=$(nproc)
 echo "== Release build" >&2

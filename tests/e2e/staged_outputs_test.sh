@@ -120,20 +120,6 @@ expect_status 0 "long name"
 new_genome "long name" "$long.fa" "$long.edits" "$long.fa.map"
 rm -f "$long".*
 
-# The temporary file of an existing output is made private by the one open
-# that creates it, and gets the output's mode before anything is written.
-if have strace && { strace -o /dev/null true 2>/dev/null || missing ptrace; }; then
-  prefill $RG
-  chmod 640 keep.fa
-  strace -f -e trace=open,openat -o trace "$BIN" random_genome "$G" 1 0.1 1 keep 2>/dev/null
-  CHECKS=$((CHECKS + 1))
-  opens=$(grep '\.keep\.fa\.[0-9]*\.tmp' trace)
-  [ "$(echo "$opens" | wc -l)" -eq 1 ] && echo "$opens" | grep -q 'O_EXCL.*, 0600)' ||
-    fail "temporary file not made once and private: $opens"
-  CHECKS=$((CHECKS + 1))
-  [ "$(stat -c %a keep.fa)" = 640 ] || fail "mode 640 not kept: $(stat -c %a keep.fa)"
-fi
-
 # align's -y side files: kept when the run fails (a cut gzip file, binary
 # data that ends the run at once, a signal), written when it succeeds.
 run index "$D/aligner/genome.fa" 14 g.tidx
