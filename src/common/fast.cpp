@@ -47,16 +47,20 @@ void note_read_error(kstream_t *ks) {
     damage += " (" + detail + ")";
 }
 
-// Binary data is no input of reads: the block that holds a NUL byte is
-// never scanned, so the input ends with the block before it. Looking at
-// whole blocks keeps the check off the per-byte loops.
-bool refuse_binary(kstream_t *ks, int n) {
-  if (n <= 0 || !has_nul(ks->buf, size_t(n)))
-    return false;
+// Binary data is no input of reads: the input ends right before the first
+// NUL byte, so that every record wholly before it passes and the one it
+// falls in is dropped like one that damage cut. Looking at whole blocks
+// keeps the check off the per-byte loops. Returns the bytes kept.
+int refuse_binary(kstream_t *ks, int n) {
+  if (n <= 0)
+    return n;
+  const void *nul = std::memchr(ks->buf, 0, size_t(n));
+  if (!nul)
+    return n;
   ks->is_eof = 1;
   ks->reader->not_text = true;
   ks->reader->damage = "it holds a NUL byte";
-  return true;
+  return int(static_cast<const unsigned char *>(nul) - ks->buf);
 }
 
 // Refills the buffer; false when no byte is left. It runs once per buffer:
@@ -67,12 +71,11 @@ __attribute__((noinline)) bool ks_fill(kstream_t *ks) {
     return false;
   ks->begin = 0;
   int n = gzread(ks->f, ks->buf, KS_BUF_SIZE);
-  if (refuse_binary(ks, n)) {
-    n = 0;
-  } else if (n < KS_BUF_SIZE) {
+  if (n < KS_BUF_SIZE) {
     ks->is_eof = 1;
     note_read_error(ks);
   }
+  n = refuse_binary(ks, n);
   ks->end = n > 0 ? n : 0;
   return ks->end > 0;
 }
@@ -213,6 +216,7 @@ int drop_cut_record(fast_t &rec) {
   rec.name.clear();
   rec.seq.clear();
   rec.qual.clear();
+  rec.qual_exist = true; // of no kind: a held record may have been settled
   return -2;
 }
 
@@ -221,17 +225,37 @@ const char *const QUAL_LONGER = "its quality is longer than its sequence";
 const char *const QUAL_SHORTER = "its quality is shorter than its sequence";
 const char *const NO_PLUS_LINE = "its '+' line is missing";
 const char *const NO_HEADER = "its header line does not begin with '@' or '>'";
+const char *const NO_QUAL_LINE = "its quality line is missing";
+const char *const EXTRA_PLUS_LINE = "its '+' line is doubled";
+const char *const PLUS_AFTER_BARE =
+    "it has a '+' line but the '@' records before it have none";
+
+// Held by last_char when the text after a quality is no header: the next
+// record is damaged, and said once this one has been handed on.
+const int NOT_BLANK = -2;
 
 } // namespace
 
 // Parser state: the header character already consumed for the next record
-// (0 when none), the buffered stream, and what the input has shown of its
-// kind so far: a record with a '+' line, an '@' record without one.
+// (0 when none, NOT_BLANK for text where it should be), the buffered
+// stream, and what the input has shown of its kind so far: a record with a
+// '+' line, an '@' record without one.
+//
+// An input mixes '@' records with and without a '+' line only when it is
+// damaged, so the first '@' record without one is held until the record
+// after it shows which kind the input is: the successor is read into
+// `held` and handed on by the next call.
 struct kseq_t {
   int last_char = 0;
   kstream_t f;
   bool shown_fastq = false;
   bool shown_bare = false;
+  bool kind_pending = false; // the record just read is that first one
+  bool reading_held = false;
+  bool has_held = false;
+  bool damage_is_record = false; // damage names a record, not the stream
+  int held_l = 0;
+  fast_t held;
 };
 
 namespace {
@@ -264,17 +288,17 @@ int damaged_record(fast &reader, int64_t number, const char *what,
                    fast_t &rec) {
   if (reader.damage.empty())
     find_gzip_fault(&reader.seq->f);
-  if (reader.damage.empty())
+  if (reader.damage.empty()) {
     reader.damage =
         "record " + std::to_string(number) + " is damaged (" + what + ")";
+    reader.seq->damage_is_record = true;
+  }
   kstream_t &ks = reader.seq->f;
   ks.begin = ks.end;
   ks.is_eof = 1;
   reader.seq->last_char = 0;
   return drop_cut_record(rec);
 }
-
-const int NOT_BLANK = -2;
 
 // Passes over blank lines up to the next header character; -1 at end of
 // input, NOT_BLANK at any other text.
@@ -351,31 +375,43 @@ void fast::close() {
   fp = nullptr;
 }
 
-int fast::next_record(fast_t &rec) {
-  rec.name.clear();
-  rec.seq.clear();
-  rec.qual.clear();
-  rec.qual_exist = true;
-  if (!seq) {
-    rec.qual = "File not open!";
-    l = -1;
-    return l;
-  }
+namespace {
+
+// A quality whose line is followed by text where a header should be did
+// not end its record. A quality over several lines took the lines after a
+// short one; a line taken whole as the quality may be the next header or a
+// second '+' line, the record's own line being lost. Any other line before
+// the text is a whole quality, and the next header lost its '@'. Null when
+// this record is whole.
+const char *quality_not_ended(const std::string &qual, bool crossed) {
+  if (crossed)
+    return QUAL_SHORTER;
+  if (qual[0] == '@')
+    return NO_QUAL_LINE;
+  if (qual[0] == '+')
+    return EXTRA_PLUS_LINE;
+  return nullptr;
+}
+
+} // namespace
+
+// One record, as next_record says, before the first '@' record without a
+// '+' line has been settled.
+int fast::read_record(fast_t &rec) {
   kstream_t *ks = &seq->f;
   for (;;) {
-    if (seq->last_char == 0) {
-      int c = find_header(ks);
-      if (c == NOT_BLANK)
-        return l = damaged_record(*this, record_number + 1, NO_HEADER, rec);
-      if (c == -1) {
-        rec.name.clear(); // of an empty record skipped before
-        l = -1;
-        return l;
-      }
-      seq->last_char = c;
+    int c = seq->last_char;
+    if (c == 0)
+      c = find_header(ks);
+    if (c == NOT_BLANK)
+      return l = damaged_record(*this, record_number + 1, NO_HEADER, rec);
+    if (c == -1) {
+      rec.name.clear(); // of an empty record skipped before
+      l = -1;
+      return l;
     }
     // Taken now: once this record ends, only the one after it may be held.
-    const int head = seq->last_char;
+    const int head = c;
     seq->last_char = 0;
     ++record_number;
     rec.seq.clear();
@@ -385,8 +421,10 @@ int fast::next_record(fast_t &rec) {
       l = cut_before_plus(seq, head) ? drop_cut_record(rec) : -1;
       return l;
     }
-    int c = read_sequence(ks, rec.seq);
+    c = read_sequence(ks, rec.seq);
     if (c == '+') {
+      if (head == '@' && seq->shown_bare && !seq->reading_held)
+        return l = damaged_record(*this, record_number, PLUS_AFTER_BARE, rec);
       seq->shown_fastq = true;
       while ((c = ks_getc(ks)) != -1 && c != '\n') {
       }
@@ -399,11 +437,14 @@ int fast::next_record(fast_t &rec) {
       if (!quality_ends_line(ks, c))
         return l = damaged_record(*this, record_number,
                                   crossed ? QUAL_SHORTER : QUAL_LONGER, rec);
-      // A quality over several lines is whole only when a header or the end
-      // follows; otherwise a short quality line took the lines after it.
-      if (crossed && (c = find_header(ks)) == NOT_BLANK)
-        return l = damaged_record(*this, record_number, QUAL_SHORTER, rec);
-      if (crossed && c != -1)
+      // What follows is read before the record is handed on: only a header
+      // or the end shows that the quality ended the record.
+      c = find_header(ks);
+      const char *what = nullptr;
+      if (c == NOT_BLANK && !rec.qual.empty() &&
+          (what = quality_not_ended(rec.qual, crossed)))
+        return l = damaged_record(*this, record_number, what, rec);
+      if (c != -1)
         seq->last_char = c;
     } else {
       if (c != -1 && head == '@' && seq->shown_fastq)
@@ -415,6 +456,9 @@ int fast::next_record(fast_t &rec) {
         return l = drop_cut_record(rec);
       if (c != -1)
         seq->last_char = c;
+      if (head == '@' && c == '@' && !seq->shown_bare && !seq->shown_fastq &&
+          !rec.seq.empty())
+        seq->kind_pending = true;
       if (head == '@')
         seq->shown_bare = true;
     }
@@ -433,6 +477,49 @@ int fast::next_record(fast_t &rec) {
     if (cut != std::string::npos)
       rec.name.resize(cut);
   }
+  return l;
+}
+
+// The first '@' record without a '+' line, just read into `rec`: its
+// successor is read ahead. When that one has a '+' line, the first is the
+// damaged one: it lost its own, and takes the place of any damage found in
+// the successor.
+int fast::settle_first_bare(fast_t &rec) {
+  seq->kind_pending = false;
+  const int first_l = l;
+  const int64_t number = record_number;
+  seq->reading_held = true;
+  seq->held_l = read_record(seq->held);
+  seq->reading_held = false;
+  if (!seq->shown_fastq) {
+    seq->has_held = true;
+    return l = first_l;
+  }
+  if (seq->damage_is_record) {
+    damage.clear();
+    seq->damage_is_record = false;
+  }
+  return l = damaged_record(*this, number, NO_PLUS_LINE, rec);
+}
+
+int fast::next_record(fast_t &rec) {
+  rec.name.clear();
+  rec.seq.clear();
+  rec.qual.clear();
+  rec.qual_exist = true;
+  if (!seq) {
+    rec.qual = "File not open!";
+    l = -1;
+    return l;
+  }
+  if (seq->has_held) {
+    seq->has_held = false;
+    std::swap(rec, seq->held);
+    return l = seq->held_l;
+  }
+  read_record(rec);
+  if (seq->kind_pending)
+    settle_first_bare(rec);
   return l;
 }
 

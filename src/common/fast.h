@@ -41,15 +41,19 @@ public:
   //
   // A record is damaged when its text cannot be whole: a quality that does
   // not end at a line end (more quality bytes follow on its line, or it
-  // reached its length part way through a later line), an '@' record that
-  // another record follows without a '+' line once the input has shown one,
-  // or text other than blank lines where a header should begin. The input
-  // ends there and the record is dropped (l -2).
+  // reached its length part way through a later line), a quality line that
+  // text other than a header follows when the line may be the next header
+  // or a second '+' line (its own quality line lost), an '@' record of the
+  // other kind than the input's '@' records have shown first (with or
+  // without a '+' line; when the first has none and the second has one,
+  // the first is the damaged one), or text other than blank lines where a
+  // header should begin. The input ends there and the record is dropped
+  // (l -2).
   std::string damage;
   // The input holds a NUL byte, so it is binary data (a BAM, an index, an
   // executable), not reads. In the first block open refuses the file;
-  // further on, the input ends before the block that holds it and damage is
-  // set too. Cleared by open.
+  // further on, the input ends right before the byte, as at damage, and
+  // damage is set too. Cleared by open.
   bool not_text = false;
 
   fast();
@@ -65,6 +69,10 @@ public:
   // Fills `rec` in place (reusing its capacity); same semantics as
   // get_next_record. Returns l.
   int next_record(fast_t &rec);
+
+private:
+  int read_record(fast_t &rec);
+  int settle_first_bare(fast_t &rec);
 };
 
 // The next record, as fast::next_record does. A FASTQ record cut short by

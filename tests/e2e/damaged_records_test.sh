@@ -30,6 +30,9 @@ what() {
   long_q) echo "its quality is longer than its sequence" ;;
   no_at) echo "its header line does not begin with '@' or '>'" ;;
   no_plus) echo "its '+' line is missing" ;;
+  no_qual) echo "its quality line is missing" ;;
+  two_plus) echo "its '+' line is doubled" ;;
+  plus_after_bare) echo "it has a '+' line but the '@' records before it have none" ;;
   esac
 }
 line() { echo "ERROR: $1: record $2 is damaged ($(what $3)); reading stopped early"; }
@@ -61,6 +64,38 @@ first_records() { # N WHOLE LABEL [sorted]
   fi
   CHECKS=$((CHECKS + 1))
   [ "$(records out | wc -l)" -eq "$1" ] || fail "$3: $(records out | wc -l) records"
+}
+
+# stdout_tools BEFORE FILE LINE [STATUS]: each tool that writes standard
+# output gives for FILE what it gives for the records before the damage
+# (BEFORE), then LINE and its status (STATUS for all, when given).
+stdout_tools() {
+  local before_file=$1 damaged_file=$2 damaged_line=$3 all=${4:-} t status
+  for t in "1 fastq_stats" "1 fastq_trim 30 20" "3 qual_convert S I"; do
+    set -- $t
+    status=${all:-$1}
+    shift
+    run "$@" $before_file
+    mv out want.out
+    run "$@" $damaged_file
+    expect_status $status "$*, $damaged_file"
+    expect_err_line "$damaged_line"
+    expect_out_file want.out
+  done
+}
+# named_tools FILE OTHER LINE: the tools that write named files write none,
+# with one file or with two whichever is damaged.
+named_tools() {
+  local t inputs
+  for t in "fastq_filter 20 60" "fq_len_filter 50" "sample_reads 25"; do
+    for inputs in "$1" "$1 $2" "$2 $1"; do
+      run $t o $inputs
+      expect_status 1 "$t, $inputs"
+      expect_err_is "$3"
+      CHECKS=$((CHECKS + 1))
+      ! ls o*.fq >/dev/null 2>&1 || fail "$t, $inputs: wrote $(ls o*.fq)"
+    done
+  done
 }
 
 run align l.tidx -1 r.fq -p 1
@@ -98,28 +133,8 @@ for kind in short_q long_q no_at no_plus; do
     run align l.tidx -1 $f -p 4
     failed_on "$want" "align -p 4, $f"
     first_records 300 single.sam "align -p 4, $f" sorted
-    for t in "1 fastq_stats" "1 fastq_trim 30 20" "3 qual_convert S I"; do
-      set -- $t
-      status=$1
-      shift
-      run "$@" $before
-      mv out want.out
-      run "$@" $f
-      expect_status $status "$*, $f"
-      expect_err_line "$want"
-      expect_out_file want.out
-    done
-    # Named outputs: none is written, with one file or with two whichever
-    # is damaged.
-    for t in "fastq_filter 20 60" "fq_len_filter 50" "sample_reads 25"; do
-      for inputs in "$f" "$f r.fq" "r.fq $f"; do
-        run $t o $inputs
-        expect_status 1 "$t, $inputs"
-        expect_err_is "$want"
-        CHECKS=$((CHECKS + 1))
-        ! ls o*.fq >/dev/null 2>&1 || fail "$t, $inputs: wrote $(ls o*.fq)"
-      done
-    done
+    stdout_tools $before $f "$want"
+    named_tools $f r.fq "$want"
   done
 done
 
@@ -130,6 +145,80 @@ awk -v n=$((100 - h)) 'NR == 1204 { print substr($0, 1, n); next } { print }' r.
 run align l.tidx -1 even_q.fq -p 1
 failed_on "$(line even_q.fq 301 short_q)" "align, even_q.fq"
 first_records 300 single.sam "align, even_q.fq"
+
+# A lost quality line: the next header, as long as the sequence, is taken
+# as the quality, and text that is no header follows it. A doubled '+' line
+# of a one-base read does the same. The record that lost its line is named
+# and is in no output.
+run single_reads l.fa 40 40 1 0
+cp out r40.fq
+run align l.tidx -1 r40.fq -p 1
+records out >single40.sam
+sed 12d r40.fq >lost_q.fq
+head -n 8 r40.fq >lost_q_before.fq
+printf '@a\nA\n+\nI\n@b\nC\n+\n+\nI\n@c\nG\n+\nI\n' >two_plus.fq
+head -n 4 two_plus.fq >two_plus_before.fq
+cp r40.fq lost_q_mates.fq
+for f in lost_q two_plus; do
+  case $f in
+  lost_q) want=$(line $f.fq 3 no_qual) n=2 whole=single40.sam ;;
+  two_plus) want=$(line $f.fq 2 two_plus) n=1 whole= ;;
+  esac
+  for p in 1 4; do
+    run align l.tidx -1 $f.fq -p $p
+    failed_on "$want" "align -p $p, $f"
+    CHECKS=$((CHECKS + 1))
+    [ "$(records out | wc -l)" -eq $n ] || fail "align -p $p, $f: $(records out | wc -l) records"
+  done
+  [ -z "$whole" ] || first_records $n $whole "align, $f"
+  stdout_tools ${f}_before.fq $f.fq "$want"
+  [ $f = two_plus ] || named_tools $f.fq ${f}_mates.fq "$want"
+done
+
+# '@' records with and without a '+' line: the first record lost its '+'
+# line, so its quality joined its bases; it is named, and nothing passes.
+# After '@' records without one, a record with one is named.
+sed 3d r.fq >no_plus_1.fq
+: >empty.fq
+awk 'NR <= 8 && NR % 4 <= 2 && NR % 4 > 0 || NR > 8' r.fq >bare_then_fq.fq
+for f in no_plus_1 bare_then_fq; do
+  case $f in
+  no_plus_1) want=$(line $f.fq 1 no_plus) n=0 ;;
+  bare_then_fq) want=$(line $f.fq 3 plus_after_bare) n=2 ;;
+  esac
+  for p in 1 4; do
+    run align l.tidx -1 $f.fq -p $p
+    failed_on "$want" "align -p $p, $f"
+    CHECKS=$((CHECKS + 1))
+    records out | cut -f 1-10 | sort | cmp -s - <(head -n $n single.sam | cut -f 1-10 | sort) ||
+      fail "align -p $p, $f: records"
+  done
+done
+stdout_tools empty.fq no_plus_1.fq "$(line no_plus_1.fq 1 no_plus)"
+named_tools no_plus_1.fq r.fq "$(line no_plus_1.fq 1 no_plus)"
+
+# A NUL byte past the first block ends the input right before it: every
+# record wholly before it passes, in every command at any -p, the one it
+# falls in is dropped, and the line and status are those of binary data.
+run single_reads l.fa 100 5000 1 0
+cp out big.fq
+run align l.tidx -1 big.fq -p 1
+records out >big.sam
+at=65534
+python3 -c "import sys; d=bytearray(open('big.fq','rb').read()); d[$at]=0; open('nul.fq','wb').write(d)" 2>/dev/null ||
+  { head -c $at big.fq && printf '\000' && tail -c +$((at + 2)) big.fq; } >nul.fq
+n=$(($(head -c $at big.fq | wc -l) / 4))
+head -n $((4 * n)) big.fq >nul_before.fq
+want="ERROR: nul.fq is not text (it holds a NUL byte)"
+for p in 1 8; do
+  run align l.tidx -1 nul.fq -p $p
+  failed_on "$want" "align -p $p, nul.fq"
+  first_records $n big.sam "align -p $p, nul.fq" sorted
+done
+run align l.tidx -1 r.fq -2 nul.fq -p 1
+failed_on "$want" "align, nul.fq as mate 2"
+stdout_tools nul_before.fq nul.fq "$want" 3
+named_tools nul.fq big.fq "$want"
 
 # A damaged mate file, first or second, stops a paired run at that pair.
 for kind in short_q no_plus; do

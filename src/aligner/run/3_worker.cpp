@@ -22,7 +22,6 @@
 #include "common/mate_names.h"
 #include "common/mt_random.h"
 #include "common/staged_output.h"
-#include "common/text_check.h"
 #include "kernels/align_store.h"
 
 namespace {
@@ -156,14 +155,6 @@ void report_unequal_files(run_shared_t &rs, const fast *r0, const fast *r1) {
   rs.input_error = true;
 }
 
-// Binary data past the first block of a read file ends the run at once,
-// as the worker's other fatal errors do: the records written so far stay
-// whole, and nothing of the file passes for the rest of its reads.
-void stop_at_binary(const fast *reader) {
-  if (reader->not_text)
-    fatal_exit(not_text_message(reader->filename) + "\n", 1);
-}
-
 // Fills the worker's batch; returns the number of reads (or pairs) taken.
 // Runs under read_lock. Paired files that end at different records stop
 // the run: the mate file is checked for leftovers when the first file ends,
@@ -182,11 +173,9 @@ int read_batch_locked(worker_t &w) {
     fast_t &rec = w.batch[0][size_t(count)];
     read_next(*r0, rec);
     if (rec.seq.empty()) {
-      stop_at_binary(r0);
       if (r1 && r1->l >= 0) {
         fast_t &extra = w.batch[1][size_t(count)];
         read_next(*r1, extra);
-        stop_at_binary(r1);
         if (!extra.seq.empty())
           report_unequal_files(rs, r0, r1);
       }
@@ -197,7 +186,6 @@ int read_batch_locked(worker_t &w) {
       if (r1->l >= 0)
         read_next(*r1, mate);
       if (r1->l < 0 || mate.seq.empty()) {
-        stop_at_binary(r1);
         report_unequal_files(rs, r0, r1);
         break;
       }

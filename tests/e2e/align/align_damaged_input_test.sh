@@ -129,7 +129,7 @@ for bin in $binaries; do
   done
 done
 
-# Further on, it ends the run at once: the message once, and what was
+# Further on, it ends the input there: the message once, and what was
 # written are whole records that a SAM reader takes.
 for i in 1 2; do
   at=$(($(wc -c <pr_$i.fq) * 8 / 10))
