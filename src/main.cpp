@@ -1,6 +1,8 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <iostream>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -104,15 +106,30 @@ void print_banner() {
   std::exit(2);
 }
 
-// An exception that no command catches ends the process as it always did,
-// but only once the stack has unwound, so that the run's unfinished output
-// files are removed on the way.
+// Allocates nothing, as memory may still be short; what the command wrote
+// to standard output goes before it.
+void report_uncaught(const char *word, const char *what) {
+  std::cout.flush();
+  std::cerr << "ERROR: " << word << ": " << what << std::endl;
+}
+
+// An exception that no command catches is reported here, once the stack
+// has unwound and so the run's unfinished output files are removed. A
+// container asked for more elements than it can hold (length_error) is as
+// much a lack of memory to the user as a failed allocation.
 int run_command(const command_entry &cmd, const args_t &args) {
   try {
     return cmd.run(args);
+  } catch (const std::bad_alloc &) {
+    report_uncaught(cmd.word, "not enough memory");
+  } catch (const std::length_error &) {
+    report_uncaught(cmd.word, "not enough memory");
+  } catch (const std::exception &e) {
+    report_uncaught(cmd.word, e.what());
   } catch (...) {
-    throw;
+    report_uncaught(cmd.word, "unknown error");
   }
+  return 1;
 }
 
 } // namespace

@@ -55,6 +55,10 @@ int check_genome_head(int fd, const std::string &path);
 // loader says so).
 int check_genome_head(const std::string &path);
 
+// The most bases a genome may hold, over all its sequences: positions are
+// uint32 and 1-based, and the last one must still fit.
+const uint64_t MAX_GENOME_LENGTH = 4294967294ULL;
+
 // The longest sequence name a binary file (an index, a coordinate map) may
 // hold: a longer length field is damage, and reading it whole could take
 // all memory. No FASTA header word comes near it.

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "common/genome.h"
+
 // Layout constants and the in-memory record of the k-mer index file shared by
 // the writer (`index`) and the reader (`align`).
 //
@@ -26,8 +28,6 @@ const int MINI_HASH_BITS = 26; // top key bits of the reader's bucket table
 const int NUM_INDEX_MODES = 5; // modes 0 to 4
 const int MIN_KMER_SIZE = 10;
 const int MAX_KMER_SIZE = (MINI_HASH_BITS + 30) / 2; // 28
-// Positions are uint32 and 1-based; the last one must still fit.
-const uint64_t MAX_GENOME_LENGTH = 4294967294ULL;
 
 // Modes 2, 3 and 4 use spaced keys and need an even k.
 inline bool index_mode_spaced(int mode) { return mode >= 2 && mode <= 4; }

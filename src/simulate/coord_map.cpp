@@ -81,18 +81,21 @@ bool get_name(map_input_t &m, std::string &name) {
   return true;
 }
 
-// Reads the pairs of one sequence of M positions, appending M entries.
+// Reads the pairs of one sequence of M positions, appending M entries. A
+// mutated sequence has the genome length limit too: no mutated position
+// may pass it, nor may a run count past it and wrap round to 0.
 bool get_entries(map_input_t &in, uint64_t m, std::vector<uint32_t> &vec) {
   uint64_t count = 0;
   uint32_t prev_ref = 0, prev_mut = 0;
   while (count < m) {
     uint32_t ref_loc, mut_loc;
-    if (!get_u32(in, ref_loc) || !get_u32(in, mut_loc))
+    if (!get_u32(in, ref_loc) || !get_u32(in, mut_loc) ||
+        mut_loc > MAX_GENOME_LENGTH)
       return false;
     uint32_t d = ref_loc - prev_ref;
     if (prev_ref != 0 && d == mut_loc - prev_mut && d != 1) {
       // The run's inner entries and the pair itself must still fit in M.
-      if (d - 1 > m - count - 1)
+      if (d - 1 > m - count - 1 || mut_loc < prev_mut)
         return false;
       for (uint32_t k = 1; k < d; ++k)
         vec.push_back(prev_mut + k);
@@ -154,6 +157,10 @@ bool load_coord_map(line_reader_t &in, ref_map_t &ref_map, bool show_lengths,
   // Each sequence takes at least its name's length and its M.
   if (!can_hold(m, genome_map_len, 16))
     return false;
+  // A run of a few bytes stands for any number of entries, so the file's
+  // size does not bound the genome it describes: the genome length limit
+  // does, checked before each sequence is expanded.
+  uint64_t genome_len = 0;
   for (uint64_t s = 0; s < genome_map_len; ++s) {
     std::string name;
     if (!get_name(m, name))
@@ -162,11 +169,11 @@ bool load_coord_map(line_reader_t &in, ref_map_t &ref_map, bool show_lengths,
     uint64_t map_vec_len;
     if (!get_u64(m, map_vec_len))
       return false;
-    // Reference positions are 32-bit, so no sequence can be longer; its
-    // first and its last position each take a pair.
-    if (map_vec_len > UINT32_MAX ||
+    // A sequence's first and last positions each take a pair.
+    if (map_vec_len > MAX_GENOME_LENGTH - genome_len ||
         !can_hold(m, std::min<uint64_t>(map_vec_len, 2), 8))
       return false;
+    genome_len += map_vec_len;
     if (show_lengths) {
       log << name << " Length: " << map_vec_len << "\n";
       // A damaged length must not reserve memory the file cannot fill.

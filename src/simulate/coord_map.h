@@ -22,7 +22,8 @@ void write_map_entries(std::ostream &os, const std::vector<uint32_t> &entries);
 // Expands a whole map file into ref_map, writing its progress lines to log;
 // with show_lengths, also one " Length: " line per sequence. Returns false
 // when the file is cut short, has data after its last sequence, its pairs
-// do not describe exactly the promised number of positions, or reading it
+// do not describe exactly the promised number of positions, its sequences
+// together or a mutated position pass MAX_GENOME_LENGTH, or reading it
 // failed (`in` then holds the error). A count of sequences, name bytes or
 // pairs that is more than a regular file can hold, and a name longer than
 // MAX_SEQUENCE_NAME_BYTES, are refused as soon as they are read, so that

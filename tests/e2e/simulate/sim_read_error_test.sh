@@ -49,6 +49,35 @@ for genome in /dev/zero zeros.fa; do
   done
 done
 
+# A genome larger than the memory ends the run with one line naming the
+# command and status 1, leaves no temporary file, and keeps the outputs of
+# an earlier run as they were. 24 Mbp need some 80 MB; the program starts
+# in under 20 MB. The sanitizer runtime cannot start under an address-space
+# limit.
+if ! sanitized && have python3; then
+  python3 "$SRC/bench/make_genome.py" 24000000 big.fa 1 1
+  for f in mut.fa mut.fa.map mut.edits pp_1.fq pp_2.fq; do echo old >"$f"; done
+  for cmd in "random_genome big.fa 0.01 0.001 1 mut" "single_reads big.fa 50 3 1 1" \
+    "pair_reads big.fa 50 50 3 1 200 10 0 pp"; do
+    (
+      ulimit -v 40000
+      # shellcheck disable=SC2086
+      run $cmd
+      echo "$STATUS" >status.txt
+    )
+    STATUS=$(cat status.txt)
+    expect_status 1 "$cmd, out of memory"
+    expect_err_is "Found chr1" "ERROR: ${cmd%% *}: not enough memory"
+    expect_out_empty
+  done
+  CHECKS=$((CHECKS + 1))
+  [ "$(cat mut.fa mut.fa.map mut.edits pp_1.fq pp_2.fq)" = "$(printf 'old\n%.0s' 1 2 3 4 5)" ] ||
+    fail "out of memory: an earlier output changed"
+  CHECKS=$((CHECKS + 1))
+  ! ls -A | grep -q 'tmp$' || fail "out of memory: temporary file left: $(ls -A)"
+  rm -f mut.* pp_*
+fi
+
 # A read error is not the end of the genome, so no read is made and the run
 # ends with one ERROR line naming the file and the reason, and the status of
 # a genome that cannot be read.
