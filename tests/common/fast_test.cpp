@@ -188,6 +188,30 @@ TEST(Fast, TruncatedLastRecord) {
   }
 }
 
+TEST(Fast, StrayBytesAtEveryPlaceOfALine) {
+  // Sequence lines drop bytes that are no graphic letters, and quality
+  // lines blanks, wherever they stand in the line; '~' and DEL are the
+  // last letters of each.
+  const std::string seq = "ACGTNACGTNACGTNACGTNACGTNACGTNACGTNACG~";
+  const std::string qual = "!\"#IIIIIIIIIIIIIIIIIIIIIIIIIIIIIIIIIII\x7f";
+  const std::string clean = "@r\n" + seq + "\n+\n" + qual + "\n";
+  ASSERT_EQ(fields(read_text(clean + clean)),
+            (std::vector<std::string>{"r|" + seq + "|" + qual,
+                                      "r|" + seq + "|" + qual}));
+  for (const char stray : {'\x7f', '\x80', '\xff', ' ', '\t', '\r', '\x01'})
+    for (size_t at = 0; at <= seq.size(); ++at) {
+      std::string s = seq, q = qual;
+      s.insert(at, 1, stray);
+      if (stray == ' ' || stray == '\t' || stray == '\r')
+        q.insert(at, 1, stray);
+      const std::string rec = "@r\n" + s + "\n+\n" + q + "\n";
+      EXPECT_EQ(fields(read_text(rec + clean)),
+                (std::vector<std::string>{"r|" + seq + "|" + qual,
+                                          "r|" + seq + "|" + qual}))
+          << int(stray) << " at " << at;
+    }
+}
+
 TEST(Fast, EmptyRecordsAreSkipped) {
   result r = read_text("@e\n\n+\n\n@r\nAC\n+\nII\n");
   ASSERT_EQ(r.recs.size(), 1u);
