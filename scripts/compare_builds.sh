@@ -38,7 +38,8 @@ run_side() {
   local bin=$1 dir=$2 stdin=$3
   shift 3
   mkdir -p "$dir"
-  (cd "$dir" && "$bin" "$@" <"$stdin" >"$dir.out" 2>"$dir.err.raw")
+  (cd "$dir" && { [ -z "${VMEM_KB:-}" ] || ulimit -v "$VMEM_KB"; } &&
+    "$bin" "$@" <"$stdin" >"$dir.out" 2>"$dir.err.raw")
   echo $? >"$dir.status"
   grep -Ev "$TIMING" "$dir.err.raw" >"$dir.err"
 }
@@ -83,7 +84,8 @@ compare_sides() {
 
 # case NAME ARGS...: runs both builds (at the same time) and compares.
 # With STDIN=FILE set, standard input comes from FILE; with PREP set, that
-# shell text runs first in each side's directory.
+# shell text runs first in each side's directory; with VMEM_KB set, the run's
+# address space is capped at that many kB.
 case_() {
   local name=$1
   shift
@@ -320,8 +322,9 @@ case_ align_nul_reads align "$IDX" -1 "$IN/nul.fq" -p 1
 case_ fastq_stats_index fastq_stats "$IN/lambda.tidx"
 case_ fastq_trim_nul fastq_trim 30 25 "$IN/nul.fq"
 case_ fq_len_filter_index fq_len_filter 0 bin "$IN/lambda.tidx"
-# The same: FASTA reads without a last line end, and an '@' record without
-# a quality that another record follows.
+# The same: FASTA reads without a last line end. Differ on purpose: a first
+# '@' record without a quality that FASTQ records follow lost its '+' line,
+# and is named as damaged.
 printf '>a\nACGTTGCAAGGCTTAGCATCGATCGGGATTACA\n>b\nTTGACCGATGCAACGTACGTGGCATTAGCCAT' >"$IN/open_end.fa"
 { head -n 2 "$IN/reads.fq" && tail -n +5 "$IN/reads.fq"; } >"$IN/no_qual.fq"
 case_ align_fasta_open_end align "$IDX" -1 "$IN/open_end.fa" -p 1
@@ -470,6 +473,44 @@ case_ words_too_large sample_reads 2147483648 s "$IN/reads.fq"
 case_ merge_sam_second_bam merge_sam "$(from_old align_single out)" "$IN/fake.bam"
 head -c 65536 /dev/urandom >"$IN/random.map"
 case_ map_random check_single "$IN/random.map" "$IN/single.sorted.sam" 5 1500 20 rnd
+
+# ---- a lost quality line, '@' records of both kinds, NUL bytes, memory -------
+# Differ on purpose: a record that lost its quality line, with the next
+# header as long as its sequence, is named itself and is in no output; so is
+# a one-base read with its '+' line twice.
+awk 'NR == 12 { next } NR == 13 { while (length($0) < 100) $0 = $0 "x" } 1' "$IN/reads.fq" >"$IN/lost_q.fq"
+printf '@a\nA\n+\nI\n@b\nC\n+\n+\nI\n@c\nG\n+\nI\n' >"$IN/two_plus.fq"
+case_ dmg_align_lost_q align "$IDX" -1 "$IN/lost_q.fq" -p 1
+case_ dmg_fastq_trim_lost_q fastq_trim 30 25 "$IN/lost_q.fq"
+case_ dmg_fastq_stats_two_plus fastq_stats "$IN/two_plus.fq"
+# Differ on purpose: a first record that lost its '+' line is named, not
+# read as a read twice as long without quality; after '@' records without
+# quality, a record with one is named.
+awk 'NR == 3 { next } 1' "$IN/reads.fq" >"$IN/no_plus_1.fq"
+awk 'NR <= 8 && NR % 4 != 1 && NR % 4 != 2 { next } 1' "$IN/reads.fq" >"$IN/bare_then_fq.fq"
+case_ dmg_align_no_plus_1 align "$IDX" -1 "$IN/no_plus_1.fq" -p 1
+case_ dmg_fastq_stats_no_plus_1 fastq_stats "$IN/no_plus_1.fq"
+case_ dmg_align_bare_then_fq align "$IDX" -1 "$IN/bare_then_fq.fq" -p 1
+# Differ on purpose: a NUL byte several blocks in ends the input right
+# before it; every record wholly before it is written.
+{ head -c 65534 "$IN/reads.fq"; printf '\000'; tail -c +65536 "$IN/reads.fq"; } >"$IN/late_nul.fq"
+case_ nul_align_late align "$IDX" -1 "$IN/late_nul.fq" -p 1
+case_ nul_fastq_trim_late fastq_trim 30 25 "$IN/late_nul.fq"
+PREP=$OLDOUT case_ nul_fq_len_filter_late fq_len_filter 95 o "$IN/late_nul.fq"
+# Differ on purpose: maps past the genome limit are malformed, and running
+# out of memory is one line and status 1 (it was an abort).
+map() { python3 -c "import struct,sys; sys.stdout.buffer.write(struct.pack('<QQ', 1, 1) + b'c' + struct.pack('<QIIII', *map(int, sys.argv[1:])))" "$@"; }
+if command -v python3 >/dev/null; then
+  map 4294967295 1 1 4294967295 4294967295 >"$IN/long_seq.map"
+  map 4000000000 1 1 4000000000 4000000000 >"$IN/big.map"
+  VMEM_KB=1000000 case_ map_past_limit check_single "$IN/long_seq.map" "$IN/single.sorted.sam" 5 1500 20 lim
+  VMEM_KB=1000000 case_ map_past_limit_pair check_pair "$IN/long_seq.map" "$IN/pairs.sorted.sam" 5 800 20 50 limp
+  VMEM_KB=1000000 case_ mem_check_single_big_map check_single "$IN/big.map" "$IN/single.sorted.sam" 5 1500 20 big
+  python3 "$root/bench/make_genome.py" 24000000 "$IN/g24.fa" 1 1 >/dev/null 2>&1
+  PREP=$OLDOUT VMEM_KB=40000 case_ mem_random_genome random_genome "$IN/g24.fa" 0.01 0.001 1 o
+  VMEM_KB=40000 case_ mem_single_reads single_reads "$IN/g24.fa" 100 1000 1 0
+  PREP=$OLDOUT VMEM_KB=40000 case_ mem_pair_reads pair_reads "$IN/g24.fa" 100 100 1000 1 300 30 0 o
+fi
 
 echo "$SAME same, $DIFFS different"
 if [ "$DIFFS" -gt 0 ]; then
