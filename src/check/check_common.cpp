@@ -65,6 +65,21 @@ bool open_output(check_files_t &f, staged_stream_t &os, const std::string &name,
   return open_staged(f.staged, name, os) || cannot_open(message, name);
 }
 
+// The side files, in the order they are staged, and the line that says one
+// could not be written, whether at its open, its last write or its rename.
+const size_t SIDE_FILES = 3;
+const char *const SIDE_SUFFIXES[SIDE_FILES] = {"_wrong.fq", "_wrong.sam",
+                                               ".err"};
+const char *const CANNOT_WRITE[SIDE_FILES] = {
+    "Could not write to fq file: ", "Could not write to out sam file: ",
+    "Could not write to out err file: "};
+
+void side_streams(check_files_t &f, staged_stream_t *streams[SIDE_FILES]) {
+  streams[0] = &f.fq_file;
+  streams[1] = &f.out_sam_file;
+  streams[2] = &f.out_err_file;
+}
+
 bool open_files(const check_args_t &a, check_files_t &f) {
   // The map is binary: only its reads can fail.
   f.map_file.nul_ok = true;
@@ -73,33 +88,45 @@ bool open_files(const check_args_t &a, check_files_t &f) {
     return false;
   if (!open_input(f.sam_file, a.sam_filename, "Could not open SAM file: "))
     return false;
-  const std::string &p = a.output_prefix;
-  const std::string fq = p + "_wrong.fq", sam = p + "_wrong.sam",
-                    err = p + ".err";
+  std::vector<std::string> names;
+  for (const char *suffix : SIDE_SUFFIXES)
+    names.push_back(a.output_prefix + suffix);
   std::vector<std::string> inputs = {a.sam_filename};
   if (a.map_exists)
     inputs.push_back(a.map_filename);
-  if (refuse_file_clash({fq, sam, err}, inputs))
+  if (refuse_file_clash(names, inputs))
     return false;
-  return open_output(f, f.fq_file, fq, "Could not write to fq file: ") &&
-         open_output(f, f.out_sam_file, sam,
-                     "Could not write to out sam file: ") &&
-         open_output(f, f.out_err_file, err,
-                     "Could not write to out err file: ");
+  staged_stream_t *streams[SIDE_FILES];
+  side_streams(f, streams);
+  for (size_t i = 0; i < SIDE_FILES; ++i)
+    if (!open_output(f, *streams[i], names[i], CANNOT_WRITE[i]))
+      return false;
+  return true;
+}
+
+// Names the side file `path` of the run with `prefix` as one that could not
+// be written; false.
+bool cannot_write(const std::string &path, const std::string &prefix) {
+  for (size_t i = 0; i < SIDE_FILES; ++i)
+    if (path == prefix + SIDE_SUFFIXES[i])
+      return cannot_open(CANNOT_WRITE[i], path);
+  return cannot_open("ERROR: Could not write ", path);
 }
 
 // Closing flushes; a side file that could not be written fails the run.
 // The files replace their targets only when the report was written too.
 bool close_outputs(check_files_t &f, const std::string &prefix, bool reported) {
-  bool written = true;
-  for (staged_stream_t *s : {&f.fq_file, &f.out_sam_file, &f.out_err_file})
-    written = close_staged(*s) && written;
-  if (written && (!reported || commit_outputs(f.staged).empty()))
-    return reported;
-  std::cerr << "ERROR: Could not write the output files " << prefix
-            << "_wrong.fq, " << prefix << "_wrong.sam or " << prefix << ".err"
-            << std::endl;
-  return false;
+  staged_stream_t *streams[SIDE_FILES];
+  side_streams(f, streams);
+  std::string failed;
+  for (size_t i = 0; i < SIDE_FILES; ++i)
+    if (!close_staged(*streams[i]) && failed.empty())
+      failed = prefix + SIDE_SUFFIXES[i];
+  if (failed.empty() && !reported)
+    return false;
+  if (failed.empty())
+    failed = commit_outputs(f.staged);
+  return failed.empty() || cannot_write(failed, prefix);
 }
 
 void pct_line(std::ostream &os, const char *label, int64_t count,

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <iostream>
 #include <pthread.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -147,30 +148,60 @@ int free_slot() {
   return -1;
 }
 
-// Numbers tried after a temporary name that is taken, and the digits they
-// add to it.
+// Names tried for one temporary file: the first one, then names that no
+// one can make ahead of us (another user in a shared directory who made
+// every name tried would force the output to be written in place).
 const int NAME_ATTEMPTS = 100;
-const size_t ATTEMPT_DIGITS = 2;
+// Random characters added to the later names, from this alphabet.
+const size_t RANDOM_CHARS = 6;
+const char RANDOM_ALPHABET[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+// A first name this close to the longest name the directory allows is
+// given the short form too, so that the first name stays the one earlier
+// releases made.
+const size_t FIRST_NAME_MARGIN = 2;
 
-// The temporary name of `target` before any number: `.<name>.<pid>.tmp`
-// beside it, or a short one there when that would pass the longest name the
-// directory allows.
-std::string temp_stem(const std::string &target) {
+// The temporary names of `target` beside it: the first one to try and the
+// stem of the random ones. Each is `.<name>.<pid>.tmp`, or the short
+// `.venkari.<pid>.tmp` where that would pass the longest name the directory
+// allows (or, with the random characters, the longest path).
+void temp_stems(const std::string &target, std::string &first,
+                std::string &random_stem) {
   const std::string dir = dir_of(target);
   const std::string pid = std::to_string(getpid());
-  std::string name = "." + base_of(target) + "." + pid + ".tmp";
+  const std::string name = "." + base_of(target) + "." + pid + ".tmp";
+  const std::string short_name = ".venkari." + pid + ".tmp";
   long name_max = pathconf(dir.c_str(), _PC_NAME_MAX);
   if (name_max <= 0)
     name_max = NAME_MAX;
-  if (name.size() + ATTEMPT_DIGITS > size_t(name_max))
-    name = ".venkari." + pid + ".tmp";
-  return dir + "/" + name;
+  const bool first_fits = name.size() + FIRST_NAME_MARGIN <= size_t(name_max);
+  first = dir + "/" + (first_fits ? name : short_name);
+  const bool random_fits =
+      name.size() + RANDOM_CHARS <= size_t(name_max) &&
+      dir.size() + 1 + name.size() + RANDOM_CHARS < PATH_MAX;
+  random_stem = dir + "/" + (random_fits ? name : short_name);
+}
+
+// `stem` with random characters from the kernel; false when it has none.
+bool random_name(const std::string &stem, std::string &name) {
+  unsigned char bytes[RANDOM_CHARS];
+  ssize_t n;
+  do
+    n = getrandom(bytes, sizeof bytes, 0);
+  while (n < 0 && errno == EINTR);
+  if (n != ssize_t(sizeof bytes))
+    return false;
+  name = stem;
+  for (unsigned char b : bytes)
+    name += RANDOM_ALPHABET[b % (sizeof RANDOM_ALPHABET - 1)];
+  return true;
 }
 
 // Makes the temporary file of `f` with `mode`, with the cleanup in place,
 // which stays while any such file exists.
 int create_temp(staged_file_t &f, mode_t mode) {
-  const std::string stem = temp_stem(f.target);
+  std::string first, random_stem;
+  temp_stems(f.target, first, random_stem);
   sigset_t before;
   hold_signals(before);
   const int slot = free_slot();
@@ -179,7 +210,10 @@ int create_temp(staged_file_t &f, mode_t mode) {
   errno = EMFILE;
   int fd = -1;
   for (int attempt = 0; slot >= 0 && attempt < NAME_ATTEMPTS; ++attempt) {
-    f.temp = attempt == 0 ? stem : stem + std::to_string(attempt);
+    if (attempt == 0)
+      f.temp = first;
+    else if (!random_name(random_stem, f.temp))
+      break;
     if (f.temp.size() >= PATH_MAX) {
       errno = ENAMETOOLONG;
       break;
@@ -241,6 +275,24 @@ bool replaceable(const struct stat &st) {
   return S_ISREG(st.st_mode) && st.st_uid == geteuid() && st.st_nlink == 1;
 }
 
+// A file mounted on its name (as containers mount single files) cannot be
+// renamed over. A bind mount within one file system keeps the device
+// number: the mount ids tell it apart, where the kernel gives them.
+bool mounted_apart(const std::string &target) {
+  const std::string dir = dir_of(target);
+  struct stat file_st, dir_st;
+  if (stat(target.c_str(), &file_st) != 0 || stat(dir.c_str(), &dir_st) != 0)
+    return false;
+  if (file_st.st_dev != dir_st.st_dev)
+    return true;
+  struct statx file_x, dir_x;
+  if (statx(AT_FDCWD, target.c_str(), 0, STATX_MNT_ID, &file_x) != 0 ||
+      statx(AT_FDCWD, dir.c_str(), 0, STATX_MNT_ID, &dir_x) != 0)
+    return false;
+  return (file_x.stx_mask & dir_x.stx_mask & STATX_MNT_ID) &&
+         file_x.stx_mnt_id != dir_x.stx_mnt_id;
+}
+
 // The existing output `f` written in place, from its start. No O_CREAT: the
 // file is there, and a world-writable sticky directory may refuse O_CREAT on
 // a file of another user that we may write.
@@ -279,6 +331,11 @@ int place_output(staged_file_t &f) {
   }
   struct stat st;
   const bool exists = stat(f.path.c_str(), &st) == 0;
+  // A name that cannot be looked up (one longer than its directory may
+  // hold) would be staged as a new file and fail only at the rename, once
+  // all the work is done. A dangling link is not there, as a new name.
+  if (!exists && errno != ENOENT)
+    return -1;
   if (exists) {
     if (S_ISDIR(st.st_mode)) {
       errno = EISDIR;
@@ -290,6 +347,8 @@ int place_output(staged_file_t &f) {
       return open_in_place(f);
   }
   f.target = exists ? resolve_target(f.path) : f.path;
+  if (exists && mounted_apart(f.target))
+    return open_in_place(f);
   // A link to a file not yet there: the output becomes that file, and the
   // link stays.
   if (!exists && is_link(f.path) && !dangling_target(f.path, f.target))

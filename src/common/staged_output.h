@@ -15,10 +15,12 @@
 // A rename would give the file a new owner, group and inode, so only a
 // regular file that we own and that has no other link is replaced. Every
 // other existing output (a FIFO, /dev/null, a file of another user, one
-// with hard links) is written in place, truncated at the start, and so is
-// an existing file beside which no temporary file can be made (a directory
-// that allows no new entry, no inode left) or whose group the temporary
-// file cannot be given.
+// with hard links, one mounted on its name) is written in place, truncated
+// at the start, and so is an existing file beside which no temporary file
+// can be made (a directory that allows no new entry, no inode left, a path
+// too long) or whose group the temporary file cannot be given. Temporary
+// names after the first are random, so that no one can take them all
+// ahead.
 
 // One output of a run.
 struct staged_file_t {
@@ -43,10 +45,10 @@ struct staged_outputs_t {
 // writing on what receives the output: its new temporary file, made with
 // the mode (and group) of the file it is to replace and no wider access
 // before, or the target itself when written in place. The caller closes
-// it. Refuses an empty name, a directory, an existing file that is not
-// writable and a place where no file can be made: -1, with errno set and
-// nothing created. A symbolic link is written through to the file it
-// names, also one that does not exist yet.
+// it. Refuses an empty name, a name that cannot be looked up (too long), a
+// directory, an existing file that is not writable and a place where no
+// file can be made: -1, with errno set and nothing created. A symbolic link is
+// written through to the file it names, also one that does not exist yet.
 int stage_output(staged_outputs_t &run, const std::string &path);
 
 // A C++ stream writing to a staged output's descriptor.

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
 #include <dirent.h>
 #include <fstream>
 #include <sstream>
@@ -119,6 +122,42 @@ TEST(StagedOutput, LongNameGetsAShortTemporaryName) {
   EXPECT_EQ(text_of(target), "long\n");
 }
 
+// `name` is `stem` followed by six letters or digits.
+bool random_after(const std::string &name, const std::string &stem) {
+  if (name.size() != stem.size() + 6 || name.compare(0, stem.size(), stem))
+    return false;
+  for (size_t i = stem.size(); i < name.size(); ++i)
+    if (!isalnum(static_cast<unsigned char>(name[i])))
+      return false;
+  return true;
+}
+
+// Once the first temporary name is taken, the next one cannot be guessed;
+// near the longest name it is the short one, so that it still fits.
+TEST(StagedOutput, TakenFirstNameIsFollowedByARandomOne) {
+  scratch_t s;
+  const std::string pid = std::to_string(getpid());
+  const std::string old_file = s.touch("old.txt");
+  const std::string taken = s.touch(".old.txt." + pid + ".tmp");
+  const std::string near = std::string(253 - 6 - pid.size(), 'n');
+  const std::string near_taken = s.touch("." + near + "." + pid + ".tmp");
+  staged_outputs_t run;
+  const int fd1 = stage_output(run, old_file);
+  const int fd2 = stage_output(run, s.dir + "/" + near);
+  ASSERT_EQ(run.files.size(), 2u);
+  EXPECT_TRUE(random_after(run.files[0].temp, taken)) << run.files[0].temp;
+  EXPECT_TRUE(
+      random_after(run.files[1].temp, s.dir + "/.venkari." + pid + ".tmp"))
+      << run.files[1].temp;
+  write_fd(fd1, "one\n");
+  write_fd(fd2, "two\n");
+  EXPECT_EQ(commit_outputs(run), "");
+  EXPECT_EQ(text_of(old_file), "one\n");
+  EXPECT_EQ(text_of(s.dir + "/" + near), "two\n");
+  EXPECT_EQ(text_of(taken), "x\n");
+  EXPECT_EQ(entries(s.dir).size(), 4u);
+}
+
 // An existing file that is not a regular one, and one in a directory that
 // allows no new entry (as /proc), is written in place.
 TEST(StagedOutput, WritesInPlaceWhatCannotBeReplaced) {
@@ -195,6 +234,10 @@ TEST(StagedOutput, RefusesWhatCannotBeWritten) {
   EXPECT_EQ(stage_output(run, s.dir), -1);
   EXPECT_EQ(stage_output(run, s.dir + "/none/out.txt"), -1);
   EXPECT_EQ(stage_output(run, "/proc/self/out.txt"), -1);
+  // Found before any work, not at the rename.
+  EXPECT_EQ(stage_output(run, s.dir + "/" + std::string(NAME_MAX + 1, 'n')),
+            -1);
+  EXPECT_EQ(errno, ENAMETOOLONG);
   EXPECT_TRUE(run.files.empty());
   EXPECT_TRUE(entries(s.dir).empty());
 }

@@ -120,6 +120,66 @@ expect_status 0 "long name"
 new_genome "long name" "$long.fa" "$long.edits" "$long.fa.map"
 rm -f "$long".*
 
+# A name its directory cannot hold is refused before any work, with the
+# command's own line; the outputs staged before it are left as they were,
+# and nothing is made.
+long=$(printf '%0250d' 0)
+prefill "$long.fa"
+run random_genome "$G" 1 0.1 1 "$long"
+expect_status 3 "name too long"
+expect_err_is "ERROR: Cannot write edits file, $long.edits"
+kept "name too long" "$long.fa"
+run fq_len_filter 10 "$long" "$D/tools/reads_1.fq"
+expect_status 1 "name too long, fq_len_filter"
+expect_err_is "Error: cannot write: ${long}_reject.fq"
+CHECKS=$((CHECKS + 1))
+[ "$(ls -A | grep -c "$long")" -eq 1 ] || fail "name too long: a file was made: $(ls -A | grep "$long")"
+rm -f "$long".*
+
+# A file mounted on its name (a bind mount within the same file system, as
+# containers mount single files) cannot be renamed over: written in place,
+# through the mount.
+if unshare -m sh -c 'echo >probe.a && echo >probe.b && mount --bind probe.a probe.b' 2>/dev/null ||
+  missing mount-namespace; then
+  prefill $RG mounted
+  unshare -m sh -c 'mount --bind mounted keep.edits && exec "$@"' sh \
+    "$BIN" random_genome "$G" 1 0.1 1 keep >out 2>err
+  STATUS=$?
+  expect_status 0 "bind-mounted output"
+  new_genome "bind-mounted output" keep.fa keep.fa.map mounted
+  kept "bind-mounted output, the name under the mount" keep.edits
+fi
+rm -f probe.a probe.b
+
+# Another user who made every predictable temporary name ahead (ours: the
+# shell's pid is the program's) cannot force an output to be written in
+# place: a failed run leaves the files as they were, a good one replaces
+# them, and only their files are left.
+# The NUL lies past the block read before the outputs are made.
+run single_reads "$D/aligner/genome.fa" 100 400 1 0
+mv out many.fq
+at=$(($(wc -c <many.fq) * 8 / 10))
+{ head -c $at many.fq && printf '\000' && tail -c +$((at + 1)) many.fq; } >many_nul.fq
+taken() {
+  sh -c 'for n in "" $(seq 99); do : >".t.fq.$$.tmp$n" && : >".t_reject.fq.$$.tmp$n"; done
+    exec "$@"' sh "$BIN" fq_len_filter 10 t "$1" >out 2>err
+  STATUS=$?
+}
+prefill t.fq t_reject.fq
+taken many_nul.fq
+expect_status 1 "temporary names taken, failed run"
+CHECKS=$((CHECKS + 1))
+[ "$(cat t.fq)$(cat t_reject.fq)" = "earlier t.fqearlier t_reject.fq" ] ||
+  fail "temporary names taken: a failed run changed its outputs"
+rm -f .t*.tmp*
+taken many.fq
+expect_status 0 "temporary names taken, good run"
+CHECKS=$((CHECKS + 1))
+[ "$(head -c 1 t.fq)" = @ ] && [ "$(ls -A | grep -c '\.tmp')" -eq 200 ] &&
+  ! ls -A | grep '\.tmp' | grep -qv '\.tmp[0-9]*$' ||
+  fail "temporary names taken: outputs not replaced, or a temporary file left"
+rm -f .t*.tmp*
+
 # align's -y side files: kept when the run fails (a cut gzip file, binary
 # data that ends the run at once, a signal), written when it succeeds.
 run index "$D/aligner/genome.fa" 14 g.tidx

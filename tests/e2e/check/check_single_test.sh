@@ -37,6 +37,36 @@ run check_single "$D/single.sam" 0 10 20 p
 expect_status 1 "unwritable err output"
 expect_err_is "Could not write to out err file: p.err"
 
+# An output that cannot be written at its end, or moved into place, is
+# named by its own line.
+if [ -w /dev/full ]; then
+  ln -s /dev/full w_wrong.sam
+  run check_single "$D/single.sam" 0 10 20 w
+  expect_status 1 "full SAM output"
+  expect_err_line "Could not write to out sam file: w_wrong.sam"
+fi
+# The SAM comes through a FIFO, so the run waits, with its outputs staged,
+# while their name is taken by a directory that no rename may replace.
+mkfifo sam.pipe
+"$BIN" check_single sam.pipe 0 10 20 mv >out 2>err.full &
+pid=$!
+exec 3>sam.pipe
+for _ in $(seq 1000); do
+  [ "$(ls -A | grep -c "^\.mv.*\.$pid\.tmp\$")" -eq 3 ] && break
+  sleep 0.01
+done
+mkdir mv_wrong.sam
+cat "$D/single.sam" >&3
+exec 3>&-
+wait $pid
+STATUS=$?
+tail -n +$((BANNER_LINES + 1)) err.full >err
+expect_status 1 "SAM output not moved"
+expect_err_line "Could not write to out sam file: mv_wrong.sam"
+CHECKS=$((CHECKS + 1))
+[ -s mv_wrong.fq ] && [ ! -e mv.err ] && ! ls -A | grep -q '\.tmp' ||
+  fail "SAM output not moved: the outputs before it not moved, or one after it left"
+
 # No output may empty an input, under any name: refused with nothing
 # opened for writing.
 cp "$D/single.sam" run_wrong.sam
