@@ -511,6 +511,15 @@ if command -v python3 >/dev/null; then
   VMEM_KB=40000 case_ mem_single_reads single_reads "$IN/g24.fa" 100 1000 1 0
   PREP=$OLDOUT VMEM_KB=40000 case_ mem_pair_reads pair_reads "$IN/g24.fa" 100 100 1000 1 300 30 0 o
 fi
+# Differ on purpose: a name too long for its directory is refused before
+# the run; one near the limit keeps its temporary names (the same).
+TOOLONG=$(printf 'a%.0s' $(seq 1 250))
+PREP="echo earlier >$TOOLONG.fa" case_ toolong_random_genome random_genome "$IN/small.fa" 1 1 1 "$TOOLONG"
+case_ toolong_fq_len_filter fq_len_filter 95 "$TOOLONG" "$IN/gap_ins.fq"
+NEAR=$(printf 'x%.0s' $(seq 1 244))
+case_ near_limit_fq_len_filter fq_len_filter 95 "$NEAR" "$IN/gap_ins.fq"
+# Differ on purpose: a checker names the side file it could not write.
+PREP='ln -s /dev/full w_wrong.sam' case_ full_side_check_single check_single "$IN/single.sorted.sam" 5 1500 20 w
 
 echo "$SAME same, $DIFFS different"
 if [ "$DIFFS" -gt 0 ]; then

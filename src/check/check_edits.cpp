@@ -244,10 +244,11 @@ bool close_outputs(edits_outputs_t &out, const std::string &prefix,
   for (staged_stream_t *s :
        {&out.missed, &out.wrong_snp, &out.missed_indel, &out.wrong_indel})
     written = close_staged(*s) && written;
-  if (written && (!reported || commit_outputs(out.staged).empty()))
-    return reported;
-  std::cerr << "ERROR: Could not write the output files " << prefix << ".*\n";
-  return false;
+  if (!written) {
+    std::cerr << "ERROR: Could not write the output files " << prefix << ".*\n";
+    return false;
+  }
+  return reported && commit_or_say(out.staged, "ERROR: Could not write ");
 }
 
 } // namespace

@@ -102,6 +102,30 @@ expect_file_eq() {
   cmp -s "$1" "$2" || fail "$1 differs from $2: $(diff "$1" "$2" | head -20)"
 }
 
+# run_rename_blocked FEED TEMPS NAME ARGS...: like run, with ARGS reading
+# the FIFO in.pipe, so the run waits with its outputs staged; once its TEMPS
+# temporary files are there, a directory takes NAME, which no rename may
+# replace, and FEED is written to the FIFO.
+run_rename_blocked() {
+  local feed=$1 temps=$2 name=$3 pid
+  shift 3
+  mkfifo in.pipe
+  "$BIN" "$@" >out 2>err.full &
+  pid=$!
+  exec 3>in.pipe
+  for _ in $(seq 1000); do
+    [ "$(ls -A | grep -c "\.$pid\.tmp\$")" -eq "$temps" ] && break
+    sleep 0.01
+  done
+  mkdir "$name"
+  cat "$feed" >&3
+  exec 3>&-
+  wait $pid
+  STATUS=$?
+  tail -n +$((BANNER_LINES + 1)) err.full >err
+  rm -f in.pipe
+}
+
 # have TOOL: true when TOOL is installed. A missing tool is remembered, so
 # the script ends as skipped instead of passing with checks left out.
 have() {

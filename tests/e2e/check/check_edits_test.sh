@@ -26,6 +26,13 @@ mkdir w.wrong_indel
 run check_edits "$E" "$V" 0 5 2 10 w
 expect_status 1 "unwritable wrong indel file"
 expect_err_is "ERROR could not write wrong indel file: w.wrong_indel"
+# An output that cannot be moved into place is named.
+run_rename_blocked "$V" 4 mv.missed_indel check_edits "$E" in.pipe 0 5 2 10 mv
+expect_status 1 "output not moved"
+expect_err_line "ERROR: Could not write mv.missed_indel"
+CHECKS=$((CHECKS + 1))
+[ -f mv.missed ] && [ ! -e mv.wrong_indel ] && ! ls -A | grep -q '\.tmp' ||
+  fail "output not moved: the outputs before it not moved, or one after it left"
 # No output may empty an input, under any name: refused before the outputs
 # are created.
 cp "$E" p.missed

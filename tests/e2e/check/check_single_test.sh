@@ -45,22 +45,8 @@ if [ -w /dev/full ]; then
   expect_status 1 "full SAM output"
   expect_err_line "Could not write to out sam file: w_wrong.sam"
 fi
-# The SAM comes through a FIFO, so the run waits, with its outputs staged,
-# while their name is taken by a directory that no rename may replace.
-mkfifo sam.pipe
-"$BIN" check_single sam.pipe 0 10 20 mv >out 2>err.full &
-pid=$!
-exec 3>sam.pipe
-for _ in $(seq 1000); do
-  [ "$(ls -A | grep -c "^\.mv.*\.$pid\.tmp\$")" -eq 3 ] && break
-  sleep 0.01
-done
-mkdir mv_wrong.sam
-cat "$D/single.sam" >&3
-exec 3>&-
-wait $pid
-STATUS=$?
-tail -n +$((BANNER_LINES + 1)) err.full >err
+# An output whose name a directory takes while the run waits.
+run_rename_blocked "$D/single.sam" 3 mv_wrong.sam check_single in.pipe 0 10 20 mv
 expect_status 1 "SAM output not moved"
 expect_err_line "Could not write to out sam file: mv_wrong.sam"
 CHECKS=$((CHECKS + 1))
