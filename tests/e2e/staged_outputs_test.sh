@@ -181,7 +181,7 @@ CHECKS=$((CHECKS + 1))
 rm -f .t*.tmp*
 
 # align's -y side files: kept when the run fails (a cut gzip file, binary
-# data that ends the run at once, a signal), written when it succeeds.
+# data several blocks in, a signal), written when it succeeds.
 run index "$D/aligner/genome.fa" 14 g.tidx
 run single_reads "$D/aligner/genome.fa" 100 400 1 0
 mv out r.fq
