@@ -300,8 +300,8 @@ struct kseq_t {
   kstream_t f;
   bool shown_fastq = false;
   bool shown_bare = false;
-  bool kind_pending = false; // the record just read is that first one
-  bool reading_held = false;
+  // The record just read is that first one, until its successor is read.
+  bool kind_pending = false;
   bool has_held = false;
   bool damage_is_record = false; // damage names a record, not the stream
   int held_l = 0;
@@ -473,7 +473,7 @@ int fast::read_record(fast_t &rec) {
     }
     c = read_sequence(ks, rec.seq);
     if (c == '+') {
-      if (head == '@' && seq->shown_bare && !seq->reading_held)
+      if (head == '@' && seq->shown_bare && !seq->kind_pending)
         return l = damaged_record(*this, record_number, PLUS_AFTER_BARE, rec);
       seq->shown_fastq = true;
       while ((c = ks_getc(ks)) != -1 && c != '\n') {
@@ -535,12 +535,10 @@ int fast::read_record(fast_t &rec) {
 // damaged one: it lost its own, and takes the place of any damage found in
 // the successor.
 int fast::settle_first_bare(fast_t &rec) {
-  seq->kind_pending = false;
   const int first_l = l;
   const int64_t number = record_number;
-  seq->reading_held = true;
   seq->held_l = read_record(seq->held);
-  seq->reading_held = false;
+  seq->kind_pending = false;
   if (!seq->shown_fastq) {
     seq->has_held = true;
     return l = first_l;
