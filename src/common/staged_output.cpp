@@ -276,21 +276,22 @@ bool replaceable(const struct stat &st) {
 }
 
 // A file mounted on its name (as containers mount single files) cannot be
-// renamed over. A bind mount within one file system keeps the device
-// number: the mount ids tell it apart, where the kernel gives them.
+// renamed over. The mount ids tell it, where the kernel gives them: a bind
+// mount within one file system keeps the device number, and a file of an
+// overlay's lower layer has another one than its directory though both lie
+// in one mount, where a rename works. Older kernels give device numbers
+// only.
 bool mounted_apart(const std::string &target) {
   const std::string dir = dir_of(target);
+  struct statx file_x, dir_x;
+  if (statx(AT_FDCWD, target.c_str(), 0, STATX_MNT_ID, &file_x) == 0 &&
+      statx(AT_FDCWD, dir.c_str(), 0, STATX_MNT_ID, &dir_x) == 0 &&
+      (file_x.stx_mask & dir_x.stx_mask & STATX_MNT_ID))
+    return file_x.stx_mnt_id != dir_x.stx_mnt_id;
   struct stat file_st, dir_st;
   if (stat(target.c_str(), &file_st) != 0 || stat(dir.c_str(), &dir_st) != 0)
     return false;
-  if (file_st.st_dev != dir_st.st_dev)
-    return true;
-  struct statx file_x, dir_x;
-  if (statx(AT_FDCWD, target.c_str(), 0, STATX_MNT_ID, &file_x) != 0 ||
-      statx(AT_FDCWD, dir.c_str(), 0, STATX_MNT_ID, &dir_x) != 0)
-    return false;
-  return (file_x.stx_mask & dir_x.stx_mask & STATX_MNT_ID) &&
-         file_x.stx_mnt_id != dir_x.stx_mnt_id;
+  return file_st.st_dev != dir_st.st_dev;
 }
 
 // The existing output `f` written in place, from its start. No O_CREAT: the

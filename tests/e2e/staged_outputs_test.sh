@@ -151,6 +151,43 @@ if unshare -m sh -c 'echo >probe.a && echo >probe.b && mount --bind probe.a prob
 fi
 rm -f probe.a probe.b
 
+# A file of an overlay's lower layer (a container image's file under its
+# writable layer) has another device number than its directory, yet one
+# mount holds both and a rename works: replaced as any file, so a failed
+# run leaves it as it was. The layers are file systems of their own, as in
+# a container.
+# on_overlay ARGS...: runs ARGS in an overlay whose lower layer holds t.fq
+# and t_reject.fq as prefill gives them; afterwards ov.t.fq, ov.t_reject.fq
+# and ov.ls hold the two files and the overlay's listing.
+on_overlay() {
+  unshare -m sh -c 'w=$PWD && mkdir -p ov/l ov/u ov/m &&
+    mount -t tmpfs tmpfs ov/l && mount -t tmpfs tmpfs ov/u &&
+    mkdir ov/u/u ov/u/w && cd ov/l && for f in t.fq t_reject.fq; do echo "earlier $f" >$f; done &&
+    cd "$w" && mount -t overlay overlay -o lowerdir=ov/l,upperdir=ov/u/u,workdir=ov/u/w ov/m &&
+    cd ov/m || exit 99
+    [ "$(stat -c %d t.fq)" != "$(stat -c %d .)" ] || echo "same device" >"$w/ov.dev"
+    "$@" >"$w/out" 2>"$w/err"; s=$?
+    cat t.fq >"$w/ov.t.fq"; cat t_reject.fq >"$w/ov.t_reject.fq"; ls -A >"$w/ov.ls"; exit $s' sh "$@"
+  STATUS=$?
+}
+if on_overlay true 2>/dev/null || missing overlay-mount; then
+  printf '@bad\nACGTACGTAC\n+\nIIIIIIIIIIII\n' | cat "$D/tools/reads_1.fq" - >overlay_bad.fq
+  on_overlay "$BIN" fq_len_filter 5 t "$PWD/overlay_bad.fq"
+  expect_status 1 "overlay's lower-layer output, failed run"
+  CHECKS=$((CHECKS + 1))
+  [ ! -e ov.dev ] || fail "overlay: the lower-layer file has its directory's device number"
+  CHECKS=$((CHECKS + 1))
+  [ "$(cat ov.t.fq ov.t_reject.fq)" = "earlier t.fq
+earlier t_reject.fq" ] && ! grep -q '\.tmp' ov.ls ||
+    fail "overlay's lower-layer output, failed run: changed, or a temporary file left"
+  on_overlay "$BIN" fq_len_filter 5 t "$D/tools/reads_1.fq"
+  expect_status 0 "overlay's lower-layer output, good run"
+  CHECKS=$((CHECKS + 1))
+  [ "$(head -c 1 ov.t.fq)" = @ ] && ! grep -q '\.tmp' ov.ls ||
+    fail "overlay's lower-layer output, good run: not written, or a temporary file left"
+  rm -rf ov ov.*
+fi
+
 # Another user who made every predictable temporary name ahead (ours: the
 # shell's pid is the program's) cannot force an output to be written in
 # place: a failed run leaves the files as they were, a good one replaces
