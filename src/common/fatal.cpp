@@ -21,7 +21,7 @@ void set_fatal_flush(fatal_flush_t flush, void *ctx) {
   this_thread.ctx = flush ? ctx : nullptr;
 }
 
-void fatal_exit(const std::string &message, int status) {
+void fatal_exit(const char *message, int status) {
   if (this_thread.flush)
     this_thread.flush(this_thread.ctx);
   std::cerr << message << std::flush;

@@ -15,5 +15,6 @@ using fatal_flush_t = void (*)(void *ctx);
 void set_fatal_flush(fatal_flush_t flush, void *ctx);
 
 // Runs the calling thread's flush, writes `message` to standard error as
-// given (no newline is added) and ends the process with `status`.
-[[noreturn]] void fatal_exit(const std::string &message, int status);
+// given (no newline is added) and ends the process with `status`. Nothing
+// here allocates, so it serves a thread that ran out of memory.
+[[noreturn]] void fatal_exit(const char *message, int status);

@@ -94,10 +94,21 @@ int run_align(tolve_params_t *p, std::vector<std::string> &args) {
   return align_run(p);
 }
 
+// Owns the run's parameter record: however the run ends, an exception
+// included, its side files that were not committed are removed with it.
+struct params_owner_t {
+  tolve_params_t *p = new tolve_params_t();
+  ~params_owner_t() {
+    release_params(p);
+    delete p;
+  }
+};
+
 } // namespace
 
 int align(args_t args) {
-  tolve_params_t *p = new tolve_params_t();
+  params_owner_t owner;
+  tolve_params_t *p = owner.p;
   int status = run_align(p, args);
   // A run that failed has said why; a write error it met is already among
   // its reasons, so it is not said a second time.
@@ -108,10 +119,7 @@ int align(args_t args) {
   if (status == 0 && p->hybrid_staged &&
       !commit_or_say(*p->hybrid_staged, "[-y] Could not write hybrid file: "))
     status = 1;
-  bool ended = status == 0;
-  release_params(p);
-  delete p;
-  if (ended)
+  if (status == 0)
     std::cerr << "Alignment complete! " << std::endl;
   return status;
 }

@@ -1,7 +1,10 @@
 #include "aligner/run/3_worker.h"
 
+#include <cstdio>
 #include <iostream>
+#include <new>
 #include <pthread.h>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -48,6 +51,11 @@ struct worker_t {
   int64_t local_sw = 0;
   int64_t local_processed = 0;
   bool stop = false;
+  // How much of each text holds reads that are finished: what a fatal end
+  // hands on, without the part of a read it cut.
+  size_t sam_done = 0;
+  size_t hybrid_done[2] = {0, 0};
+  bool writing = false; // holds write_lock
 
   explicit worker_t(run_shared_t *shared)
       : rs(shared), p(shared->p),
@@ -100,17 +108,27 @@ void clear_text(worker_t &w) {
   w.sam.clear();
   w.hybrid[0].clear();
   w.hybrid[1].clear();
+  w.sam_done = 0;
+  w.hybrid_done[0] = w.hybrid_done[1] = 0;
+}
+
+void mark_finished(worker_t &w) {
+  w.sam_done = w.sam.size();
+  w.hybrid_done[0] = w.hybrid[0].size();
+  w.hybrid_done[1] = w.hybrid[1].size();
 }
 
 void write_batch(worker_t &w) {
   if (!have_text(w))
     return;
   pthread_mutex_lock(w.p->write_lock);
+  w.writing = true;
   bool ok = put_text(w);
   if (!ok && !w.rs->output_failed) {
     w.rs->output_failed = true;
     w.rs->stop = true;
   }
+  w.writing = false;
   pthread_mutex_unlock(w.p->write_lock);
   clear_text(w);
 }
@@ -132,16 +150,21 @@ void add_counters(worker_t &w) {
 // The worker's part of fatal_exit, whoever raised the error: hands on the
 // text of the reads it has finished. write_lock stays held until the
 // process ends, keeping every other worker's text out of the outputs while
-// they are flushed.
+// they are flushed. It allocates nothing: memory may have run out, also
+// while the text was being handed on, before any of it was.
 void flush_before_fatal(void *ctx) {
   worker_t &w = *static_cast<worker_t *>(ctx);
   const tolve_params_t *p = w.p;
-  pthread_mutex_lock(p->write_lock);
-  put_text(w);
-  out_buffer_flush(*p->std_out);
-  for (int i = 0; i < 2; ++i)
-    if (p->hybrid_mode && p->hybrid_out[i])
-      p->hybrid_out[i]->os.flush();
+  if (!w.writing)
+    pthread_mutex_lock(p->write_lock);
+  out_buffer_write_through(*p->std_out, w.sam.data(), w.sam_done);
+  for (int i = 0; i < p->num_fragment; ++i) {
+    staged_stream_t *f = p->hybrid_mode ? p->hybrid_out[i] : nullptr;
+    if (!f)
+      continue;
+    f->os.write(w.hybrid[i].data(), std::streamsize(w.hybrid_done[i]));
+    f->os.flush();
+  }
 }
 
 // A file that ended at damage makes no length fault of its own: the run
@@ -341,7 +364,7 @@ void process_read(worker_t &w, int idx) {
   fast_t *fwd[2] = {&w.rd[0][0], &w.rd[1][0]};
   fast_t *rev[2] = {&w.rd[0][1], &w.rd[1][1]};
   if (!prepare_reads(p, nf, fwd, rev, w.barcode, w.prep_err))
-    fatal_exit(w.prep_err.message, w.prep_err.status);
+    fatal_exit(w.prep_err.message.c_str(), w.prep_err.status);
   w.read_len[0] = int(w.rd[0][0].seq.size());
   if (p->paired)
     w.read_len[1] = int(w.rd[1][0].seq.size());
@@ -364,6 +387,7 @@ void run_worker(worker_t &w) {
     for (int i = 0; i < count && !w.stop; ++i) {
       process_read(w, i);
       ++w.local_processed;
+      mark_finished(w);
     }
     if (w.stop)
       break;
@@ -374,12 +398,29 @@ void run_worker(worker_t &w) {
 
 } // namespace
 
+// An exception would end the process with an abort and leave the side
+// files' temporary names behind: it ends the run as any fatal error does,
+// with the line the main thread gives for it. The message is built in
+// place, as memory may be short.
 void *align_thread(void *arg) {
   run_shared_t *rs = static_cast<run_shared_t *>(arg);
-  worker_t *w = new worker_t(rs);
-  set_fatal_flush(flush_before_fatal, w);
-  run_worker(*w);
-  set_fatal_flush(nullptr, nullptr);
-  delete w;
-  return nullptr;
+  const char *what = "unknown error";
+  try {
+    worker_t *w = new worker_t(rs);
+    set_fatal_flush(flush_before_fatal, w);
+    run_worker(*w);
+    set_fatal_flush(nullptr, nullptr);
+    delete w;
+    return nullptr;
+  } catch (const std::bad_alloc &) {
+    what = "not enough memory";
+  } catch (const std::length_error &) {
+    what = "not enough memory";
+  } catch (const std::exception &e) {
+    what = e.what();
+  } catch (...) {
+  }
+  char line[256];
+  std::snprintf(line, sizeof line, "ERROR: align: %s\n", what);
+  fatal_exit(line, 1);
 }

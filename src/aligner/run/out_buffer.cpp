@@ -57,3 +57,8 @@ bool out_buffer_flush(out_buffer_t &b) {
   b.used = 0;
   return !b.failed;
 }
+
+void out_buffer_write_through(out_buffer_t &b, const char *text, size_t n) {
+  out_buffer_flush(b);
+  write_all(b, text, n);
+}

@@ -20,3 +20,6 @@ inline void out_buffer_write(out_buffer_t &b, const std::string &text) {
 }
 // Writes out everything buffered; false when any write failed.
 bool out_buffer_flush(out_buffer_t &b);
+// Writes out everything buffered and then `text`, straight to the
+// descriptor: it allocates nothing, for a run ending without memory.
+void out_buffer_write_through(out_buffer_t &b, const char *text, size_t n);
