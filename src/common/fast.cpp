@@ -294,7 +294,9 @@ const int NOT_BLANK = -2;
 // An input mixes '@' records with and without a '+' line only when it is
 // damaged, so the first '@' record without one is held until the record
 // after it shows which kind the input is: the successor is read into
-// `held` and handed on by the next call.
+// `held` and handed on by the next call. Only a record with a sequence, or
+// a '+' line, or the end shows the kind: a '>' or '@' in a quality that
+// lost its '+' line may make an empty record, which is passed over.
 struct kseq_t {
   int last_char = 0;
   kstream_t f;
@@ -302,6 +304,10 @@ struct kseq_t {
   bool shown_bare = false;
   // The record just read is that first one, until its successor is read.
   bool kind_pending = false;
+  // The number of the first '@' record without a '+' line when it was
+  // empty, until the kind is shown; it is the one named when the kind is
+  // FASTQ.
+  int64_t empty_bare = 0;
   bool has_held = false;
   bool damage_is_record = false; // damage names a record, not the stream
   int held_l = 0;
@@ -364,7 +370,27 @@ int find_header(kstream_t *ks) {
 // unless the '@' records of this input have carried no quality so far,
 // when it is one more record without quality.
 bool cut_before_plus(const kseq_t *s, int head) {
-  return head == '@' && (s->shown_fastq || !s->shown_bare);
+  return head == '@' && (s->shown_fastq || !(s->shown_bare || s->empty_bare));
+}
+
+// What a record without a '+' line shows of the input's kind; `c` ended
+// its sequence (-1 at the end). The first '@' record of the kind unknown
+// yet is held when a header follows it; an empty one is only remembered,
+// and the first record with a sequence shows the input to be without
+// quality.
+void note_bare_record(kseq_t *s, int head, int c, bool empty, int64_t number) {
+  const bool unknown = !s->shown_bare && !s->shown_fastq;
+  if (empty) {
+    if (head == '@' && c != -1 && unknown && !s->empty_bare)
+      s->empty_bare = number;
+    return;
+  }
+  if (head == '@' || s->empty_bare)
+    s->shown_bare = true;
+  if (head == '@' && c != -1 && unknown)
+    s->kind_pending = true;
+  else
+    s->empty_bare = 0;
 }
 
 } // namespace
@@ -475,6 +501,8 @@ int fast::read_record(fast_t &rec) {
     if (c == '+') {
       if (head == '@' && seq->shown_bare && !seq->kind_pending)
         return l = damaged_record(*this, record_number, PLUS_AFTER_BARE, rec);
+      if (seq->empty_bare && !seq->kind_pending)
+        return l = damaged_record(*this, seq->empty_bare, NO_PLUS_LINE, rec);
       seq->shown_fastq = true;
       while ((c = ks_getc(ks)) != -1 && c != '\n') {
       }
@@ -506,11 +534,7 @@ int fast::read_record(fast_t &rec) {
         return l = drop_cut_record(rec);
       if (c != -1)
         seq->last_char = c;
-      if (head == '@' && c == '@' && !seq->shown_bare && !seq->shown_fastq &&
-          !rec.seq.empty())
-        seq->kind_pending = true;
-      if (head == '@')
-        seq->shown_bare = true;
+      note_bare_record(seq, head, c, rec.seq.empty(), record_number);
     }
     if (!rec.seq.empty())
       break;
@@ -530,17 +554,19 @@ int fast::read_record(fast_t &rec) {
   return l;
 }
 
-// The first '@' record without a '+' line, just read into `rec`: its
-// successor is read ahead. When that one has a '+' line, the first is the
-// damaged one: it lost its own, and takes the place of any damage found in
-// the successor.
+// The first '@' record without a '+' line that has a sequence, just read
+// into `rec`: its successor is read ahead. When that one has a '+' line,
+// the first '@' record without one (this one, or an empty one before it)
+// is the damaged one: it lost its own, and takes the place of any damage
+// found in the successor.
 int fast::settle_first_bare(fast_t &rec) {
   const int first_l = l;
-  const int64_t number = record_number;
+  const int64_t number = seq->empty_bare ? seq->empty_bare : record_number;
   seq->held_l = read_record(seq->held);
   seq->kind_pending = false;
   if (!seq->shown_fastq) {
     seq->has_held = true;
+    seq->empty_bare = 0;
     return l = first_l;
   }
   if (seq->damage_is_record) {

@@ -221,6 +221,17 @@ TEST(Fast, EmptyRecordsAreSkipped) {
   ASSERT_EQ(r.recs.size(), 1u);
   EXPECT_EQ(r.recs[0].name, "f");
   EXPECT_EQ(r.last_l, -1);
+  // An empty '@' record shows nothing of the input's kind: '@' records
+  // without quality after it, or a '>' record, are read as before.
+  const std::pair<std::string, size_t> bare[] = {{"@e\n@a\nAC\n@b\nGT\n", 2},
+                                                 {"@e\n@a\nAC\n", 1},
+                                                 {"@e\n>a\nAC\n@b\nGT\n", 2}};
+  for (const auto &b : bare) {
+    r = read_text(b.first);
+    ASSERT_EQ(r.recs.size(), b.second) << b.first;
+    EXPECT_EQ(r.recs[0].seq, "AC") << b.first;
+    EXPECT_EQ(r.last_l, -1) << b.first;
+  }
 }
 
 TEST(Fast, NoRecords) {
@@ -587,6 +598,20 @@ TEST(Fast, DamagedRecordEndsTheInput) {
        "record 2 is damaged (" + no_plus + ")"},
       {"@a\nAC\n@b\nGG\n>c\nT\n@d\nA\n+\nI\n", 3,
        "record 4 is damaged (" + plus_after_bare + ")"},
+      // A first record that lost its '+' line, with a '>' (Q29) in its
+      // quality: the empty record that the '>' begins shows nothing.
+      {"@r1\nACGTACGTACGTACGTACGT\nIIIIIIIII>IIIIIIIIII\n@r2\n"
+       "GGGGCCCCGGGGCCCCAAAA\n+\nIIIIIIIIIIIIIIIIIIII\n",
+       0, "record 1 is damaged (" + no_plus + ")"},
+      {"@r1\nAC\n>II\n>\n@r2\nGG\n+\nII\n", 0,
+       "record 1 is damaged (" + no_plus + ")"},
+      // An empty first '@' record is the one without its '+' line, also
+      // when an '@' record without one follows it.
+      {"@a\n@b\nACGT\n+\nIIII\n", 0, "record 1 is damaged (" + no_plus + ")"},
+      {"@a\n\n@b\nACGT\n@c\nGG\n+\nII\n", 0,
+       "record 1 is damaged (" + no_plus + ")"},
+      {"@a\n@b\n>c\nACGT\n+\nIIII\n", 0,
+       "record 1 is damaged (" + no_plus + ")"},
   };
   for (const known &k : cases)
     for (bool gz : {false, true}) {

@@ -176,15 +176,19 @@ for f in lost_q two_plus; do
 done
 
 # '@' records with and without a '+' line: the first record lost its '+'
-# line, so its quality joined its bases; it is named, and nothing passes.
-# After '@' records without one, a record with one is named.
+# line, so its quality joined its bases; it is named, and nothing passes,
+# also when a '>' (Q29) in that quality begins an empty record, and when
+# the first record is an empty one. After '@' records without one, a
+# record with one is named.
 sed 3d r.fq >no_plus_1.fq
+awk 'NR == 3 { next } NR == 4 { $0 = substr($0, 1, 9) ">" substr($0, 11) } { print }' r.fq >gt_qual.fq
+{ echo '@a' && cat r.fq; } >empty_first.fq
 : >empty.fq
 awk 'NR <= 8 && NR % 4 <= 2 && NR % 4 > 0 || NR > 8' r.fq >bare_then_fq.fq
-for f in no_plus_1 bare_then_fq; do
+for f in no_plus_1 gt_qual empty_first bare_then_fq; do
   case $f in
-  no_plus_1) want=$(line $f.fq 1 no_plus) n=0 ;;
   bare_then_fq) want=$(line $f.fq 3 plus_after_bare) n=2 ;;
+  *) want=$(line $f.fq 1 no_plus) n=0 ;;
   esac
   for p in 1 4; do
     run align l.tidx -1 $f.fq -p $p
@@ -194,8 +198,10 @@ for f in no_plus_1 bare_then_fq; do
       fail "align -p $p, $f: records"
   done
 done
-stdout_tools empty.fq no_plus_1.fq "$(line no_plus_1.fq 1 no_plus)"
-named_tools no_plus_1.fq r.fq "$(line no_plus_1.fq 1 no_plus)"
+for f in no_plus_1 gt_qual empty_first; do
+  stdout_tools empty.fq $f.fq "$(line $f.fq 1 no_plus)"
+  named_tools $f.fq r.fq "$(line $f.fq 1 no_plus)"
+done
 
 # A NUL byte past the first block ends the input right before it: every
 # record wholly before it passes, in every command at any -p, the one it
