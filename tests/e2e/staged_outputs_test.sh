@@ -254,6 +254,78 @@ CHECKS=$((CHECKS + 1))
 [ "$(head -c 1 hy_1.fq)$(head -c 1 hy_2.fq)" = @@ ] && ! ls -A | grep -q '\.tmp' ||
   fail "align -y: side files not written"
 
+# Side files that fail only when they are closed, their text being still
+# in the stream's buffer until then: past the file size limit (the write
+# refused, or SIGXFSZ) or on a full file system. None is committed.
+# check_single: twenty reads placed wrong give side files of 4 to 5 kB;
+# align: 300 reads give a side file of some 4 kB.
+{
+  printf '@HD\tVN:1.4\n@SQ\tSN:chr1\tLN:1000\n'
+  awk 'BEGIN { while (length(s) < 100) { s = s "A"; q = q "I" }
+    for (i = 10; i < 30; i++) printf "%d;chr1:100;0;0\t0\tchr1\t800\t60\t100M\t*\t0\t0\t%s\t%s\n", i, s, q }'
+} >wrong.sam
+run single_reads "$D/aligner/genome.fa" 100 300 1 0
+mv out r300.fq
+CS="fz_wrong.fq fz_wrong.sam fz.err"
+# limited SIGNAL ARGS...: like run, with files limited to 2 kB and SIGXFSZ
+# ignored ("ignore") or left as it is.
+limited() {
+  local sig=$1
+  shift
+  (
+    [ "$sig" = ignore ] && trap '' XFSZ
+    ulimit -f 2
+    exec "$BIN" "$@"
+  ) >/dev/null 2>err.full
+  STATUS=$?
+  tail -n +$((BANNER_LINES + 1)) err.full >err
+}
+prefill $CS hy.fq
+limited ignore check_single wrong.sam 0 20 0 fz
+expect_status 1 "check_single, file size limit"
+expect_err_is "Could not write to fq file: fz_wrong.fq"
+kept "check_single, file size limit" $CS
+limited ignore align g.tidx -1 r300.fq -y hy
+expect_status 1 "align -y, file size limit"
+expect_err_line "ERROR: Could not write hybrid file"
+kept "align -y, file size limit" hy.fq
+limited signal check_single wrong.sam 0 20 0 fz
+expect_status 153 "check_single, SIGXFSZ"
+kept "check_single, SIGXFSZ" $CS
+limited signal align g.tidx -1 r300.fq -y hy -p 4
+expect_status 153 "align -y, SIGXFSZ"
+kept "align -y, SIGXFSZ" hy.fq
+# A file system of four pages, which the four earlier files fill.
+# in_small_fs ARGS...: like run, with ARGS run in small/, where the earlier
+# files are; afterwards small.kept says which of them were kept and
+# small.ls lists small/.
+in_small_fs() {
+  unshare -m sh -c 'mount -t tmpfs -o size=16k tmpfs small && cd small &&
+    for f in fz_wrong.fq fz_wrong.sam fz.err hy.fq; do echo "earlier $f" >$f; done || exit 99
+    "$@" >../out 2>../err.full; s=$?
+    for f in fz_wrong.fq fz_wrong.sam fz.err hy.fq; do
+      [ "$(cat $f)" = "earlier $f" ] && echo $f; done >../small.kept
+    ls -A >../small.ls; exit $s' sh "$@"
+  STATUS=$?
+  tail -n +$((BANNER_LINES + 1)) err.full >err
+}
+mkdir small
+if in_small_fs true 2>/dev/null || missing mount-namespace; then
+  for args in "check_single ../wrong.sam 0 20 0 fz" "align ../g.tidx -1 ../r300.fq -y hy"; do
+    # shellcheck disable=SC2086
+    in_small_fs "$BIN" $args
+    expect_status 1 "${args%% *}, full file system"
+    case $args in
+    check_single*) expect_err_is "Could not write to fq file: fz_wrong.fq" ;;
+    align*) expect_err_line "ERROR: Could not write hybrid file" ;;
+    esac
+    CHECKS=$((CHECKS + 1))
+    [ "$(cat small.kept)" = "$(printf '%s\n' $CS hy.fq)" ] && ! grep -q '\.tmp' small.ls ||
+      fail "${args%% *}, full file system: kept only $(cat small.kept); left $(cat small.ls)"
+  done
+fi
+rm -rf small small.kept small.ls
+
 # Another user runs where it may write a file but not replace it: a file of
 # ours in a shared (sticky) directory, and its own file in a directory it
 # may not add to. Without root, the second runs as ourselves.
