@@ -2,12 +2,12 @@
 
 #include <cerrno>
 #include <cstring>
-#include <emmintrin.h>
 #include <fcntl.h>
 #include <iostream>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/read_bytes.h"
 #include "common/text_check.h"
 
 namespace {
@@ -137,32 +137,6 @@ int ks_getuntil(kstream_t *ks, int delimiter, std::string &str, int *dret) {
   return int(str.size());
 }
 
-// Whether every byte of [p, e) lies in [33, hi] and, with `stops`, none is
-// '>', '@' or '+'. Sixteen bytes at a time: the per-byte test is what the
-// reader spends its time on.
-template <bool stops>
-bool all_in_range(const unsigned char *p, const unsigned char *e, int hi) {
-  // Adding 95 maps 33..hi onto -128..hi-161 as signed bytes; every other
-  // byte lands above.
-  const __m128i shift = _mm_set1_epi8(95);
-  const __m128i top = _mm_set1_epi8(char(hi - 161));
-  for (; e - p >= 16; p += 16) {
-    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-    __m128i bad = _mm_cmpgt_epi8(_mm_add_epi8(c, shift), top);
-    if (stops) {
-      bad = _mm_or_si128(bad, _mm_cmpeq_epi8(c, _mm_set1_epi8('>')));
-      bad = _mm_or_si128(bad, _mm_cmpeq_epi8(c, _mm_set1_epi8('@')));
-      bad = _mm_or_si128(bad, _mm_cmpeq_epi8(c, _mm_set1_epi8('+')));
-    }
-    if (_mm_movemask_epi8(bad))
-      return false;
-  }
-  for (; p < e; ++p)
-    if (*p < 33 || *p > hi || (stops && (*p == '>' || *p == '@' || *p == '+')))
-      return false;
-  return true;
-}
-
 // Appends the whole lines at `p` that hold sequence bytes only, passing
 // over their line ends as the byte loop would; returns where it stopped.
 const unsigned char *take_sequence_lines(const unsigned char *p,
@@ -171,7 +145,7 @@ const unsigned char *take_sequence_lines(const unsigned char *p,
   for (;;) {
     const unsigned char *nl =
         static_cast<const unsigned char *>(std::memchr(p, '\n', size_t(e - p)));
-    if (!nl || !all_in_range<true>(p, nl, 126))
+    if (!nl || !all_in_range<true>(p, nl, SEQUENCE_BYTE_MAX))
       return p;
     seq.append(reinterpret_cast<const char *>(p), size_t(nl - p));
     p = nl + 1;
@@ -189,8 +163,8 @@ int read_sequence(kstream_t *ks, std::string &seq) {
     const unsigned char *run = p;
     while (p < e) {
       unsigned char c = *p;
-      if (c >= 33 && c <= 126) {
-        if (c == '>' || c == '@' || c == '+')
+      if (in_byte_range(c, SEQUENCE_BYTE_MAX)) {
+        if (is_sequence_stop(c))
           break;
         ++p;
         continue;
@@ -219,7 +193,8 @@ int read_quality(kstream_t *ks, std::string &qual, size_t want, bool &crossed) {
     // The usual case at once: the rest of the quality, and the byte after
     // it, in the buffer with quality bytes only.
     const size_t need = want - qual.size();
-    if (size_t(e - p) > need && all_in_range<false>(p, p + need, 127)) {
+    if (size_t(e - p) > need &&
+        all_in_range<false>(p, p + need, QUALITY_BYTE_MAX)) {
       qual.append(reinterpret_cast<const char *>(p), need);
       ks->begin = int(p + need - ks->buf) + 1;
       return p[need];
@@ -232,7 +207,7 @@ int read_quality(kstream_t *ks, std::string &qual, size_t want, bool &crossed) {
         return *p;
       }
       unsigned char c = *p;
-      if (c >= 33 && c <= 127) {
+      if (in_byte_range(c, QUALITY_BYTE_MAX)) {
         ++p;
         continue;
       }

@@ -111,6 +111,35 @@ TEST(Fast, HeaderCharacterInsideSequenceStartsRecord) {
   EXPECT_EQ(r.recs[1].seq, "GG");
 }
 
+// A header or a '+' line of sixteen bytes or more after a sequence line is
+// no sequence line: it is looked at sixteen bytes at a time.
+TEST(Fast, LongHeaderAndPlusLinesEndTheSequence) {
+  const std::string n1 = "read_with_a_long_name_1",
+                    n2 = "chr2_a_long_name_here";
+  struct known {
+    std::string text;
+    std::vector<std::string> want;
+  };
+  const std::vector<known> cases = {
+      {">r1\nACGTACGT\n>" + n2 + "\nGGGG\n", {"r1|ACGTACGT|*", n2 + "|GGGG|*"}},
+      {">r1\nACGTACGTACGTACGTACGT\nACGT\n>" + n2 + "\nGGGG\n",
+       {"r1|ACGTACGTACGTACGTACGTACGT|*", n2 + "|GGGG|*"}},
+      {"@" + n1 + "\nACGTACGT\n@" + n2 + "\nGGGG\n",
+       {n1 + "|ACGTACGT|*", n2 + "|GGGG|*"}},
+      {"@" + n1 + "\nACGTACGTACGTACGTACGT\n+" + n1 +
+           "\nIIIIIIIIIIIIIIIIIIII\n@" + n2 + "\nACGT\n+" + n2 + "\nIIII\n",
+       {n1 + "|ACGTACGTACGTACGTACGT|IIIIIIIIIIIIIIIIIIII", n2 + "|ACGT|IIII"}},
+  };
+  for (const known &k : cases)
+    for (bool gz : {false, true}) {
+      temp_file f(k.text, gz);
+      result r = read_all(f.path, true);
+      EXPECT_EQ(fields(r), k.want) << k.text;
+      EXPECT_EQ(r.damage, "") << k.text;
+      EXPECT_EQ(r.last_l, -1) << k.text;
+    }
+}
+
 TEST(Fast, QualitySpanningLines) {
   result r = read_text("@r\nAC\nGT\n+r\nII\nII\n@s\nA\n+\n#\n");
   ASSERT_EQ(r.recs.size(), 2u);
