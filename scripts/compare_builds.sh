@@ -38,8 +38,9 @@ run_side() {
   local bin=$1 dir=$2 stdin=$3
   shift 3
   mkdir -p "$dir"
+  # shellcheck disable=SC2086
   (cd "$dir" && { [ -z "${VMEM_KB:-}" ] || ulimit -v "$VMEM_KB"; } &&
-    "$bin" "$@" <"$stdin" >"$dir.out" 2>"$dir.err.raw")
+    ${WRAP:-} "$bin" "$@" <"$stdin" >"$dir.out" 2>"$dir.err.raw")
   echo $? >"$dir.status"
   grep -Ev "$TIMING" "$dir.err.raw" >"$dir.err"
 }
@@ -85,7 +86,8 @@ compare_sides() {
 # case NAME ARGS...: runs both builds (at the same time) and compares.
 # With STDIN=FILE set, standard input comes from FILE; with PREP set, that
 # shell text runs first in each side's directory; with VMEM_KB set, the run's
-# address space is capped at that many kB.
+# address space is capped at that many kB; with WRAP set, that command runs
+# the program with its arguments.
 case_() {
   local name=$1
   shift
@@ -520,6 +522,80 @@ NEAR=$(printf 'x%.0s' $(seq 1 244))
 case_ near_limit_fq_len_filter fq_len_filter 95 "$NEAR" "$IN/gap_ins.fq"
 # Differ on purpose: a checker names the side file it could not write.
 PREP='ln -s /dev/full w_wrong.sam' case_ full_side_check_single check_single "$IN/single.sorted.sam" 5 1500 20 w
+
+# ---- overlays, workers out of memory, '>' in a quality, stop bytes, closes ----
+# Differ on purpose: an output that an overlay's lower layer holds is
+# replaced, not written in place, so a failed run keeps it. The overlay's
+# files are copied out into merged/ for the comparison.
+cat >"$IN/overlay.sh" <<'WRAPPER'
+#!/bin/sh
+mkdir -p .ov/l .ov/u .ov/m merged
+unshare -m sh -c 'mount -t tmpfs tmpfs .ov/l && mount -t tmpfs tmpfs .ov/u &&
+  mkdir .ov/u/u .ov/u/w && echo earlier >.ov/l/o.fq && echo earlier >.ov/l/o_reject.fq &&
+  mount -t overlay overlay -o lowerdir=.ov/l,upperdir=.ov/u/u,workdir=.ov/u/w .ov/m || exit 99
+  cd .ov/m && "$@"; s=$?; cp -a . ../../merged/; exit $s' sh "$@"
+s=$?
+rm -rf .ov
+exit $s
+WRAPPER
+chmod +x "$IN/overlay.sh"
+awk '1; END { print "@bad"; print "ACGT"; print "+"; print "IIIIII" }' "$IN/gap_ins.fq" >"$IN/long_qual_end.fq"
+if (cd "$WORK" && "$IN/overlay.sh" true) 2>/dev/null; then
+  WRAP=$IN/overlay.sh case_ overlay_lower_failed fq_len_filter 95 o "$IN/long_qual_end.fq"
+  WRAP=$IN/overlay.sh case_ overlay_lower_ok fq_len_filter 95 o "$IN/gap_ins.fq"
+else
+  echo "skip  overlay_lower_*: no mount namespace here"
+fi
+# Differ on purpose: a worker that runs out of memory ends the run with one
+# line and status 1 (it was an abort that left the side file's temporary
+# name). One thread, so that standard output does not depend on timing.
+awk 'BEGIN { s = "ACGTACGTACGTACGT"; while (length(s) < 8388608) s = s s; q = s; gsub(/[ACGT]/, "I", q)
+  print "@big"; print s; print "+"; print q }' >"$IN/big_read.fq"
+{ head -n 8 "$IN/reads.fq"; cat "$IN/big_read.fq"; } >"$IN/big.fq"
+{ head -n 8 "$IN/pairs_1.fq"; cat "$IN/big_read.fq"; } >"$IN/big_1.fq"
+{ head -n 8 "$IN/pairs_2.fq"; cat "$IN/big_read.fq"; } >"$IN/big_2.fq"
+VMEM_KB=200000 case_ mem_align_worker align "$IDX" -1 "$IN/big.fq" -y hy -p 1
+VMEM_KB=200000 case_ mem_align_worker_pairs align "$IDX" -1 "$IN/big_1.fq" -2 "$IN/big_2.fq" -y hy -p 1
+# Differ on purpose: a first record that lost its '+' line is named also
+# when a '>' in its quality begins an empty record, and so is an empty
+# first '@' record that a FASTQ record follows.
+awk 'NR == 3 { next } NR == 4 { $0 = substr($0, 1, 9) ">" substr($0, 11) } 1' "$IN/reads.fq" >"$IN/gt_qual.fq"
+{ echo '@empty'; cat "$IN/reads.fq"; } >"$IN/empty_first.fq"
+case_ dmg_align_gt_qual align "$IDX" -1 "$IN/gt_qual.fq" -p 1
+case_ dmg_fastq_stats_gt_qual fastq_stats "$IN/gt_qual.fq"
+case_ dmg_fastq_stats_empty_first fastq_stats "$IN/empty_first.fq"
+PREP=$OLDOUT case_ dmg_fq_len_filter_empty_first fq_len_filter 95 o "$IN/empty_first.fq"
+# The same: long headers and '+' lines after a sequence line, which the
+# reader looks at sixteen bytes at a time.
+awk 'NR % 4 == 1 { n = $0 "_with_a_long_read_name" } NR % 4 == 1 { print n; next }
+  NR % 4 == 3 { print "+" substr(n, 2); next } 1' "$IN/reads.fq" >"$IN/long_names.fq"
+awk 'NR % 4 == 1 { print ">" substr($0, 2) "_with_a_long_read_name" } NR % 4 == 2 { print substr($0, 1, 8); print substr($0, 9) }' \
+  "$IN/reads.fq" >"$IN/long_names.fa"
+gzip -c "$IN/long_names.fq" >"$IN/long_names.fq.gz"
+gzip -c "$IN/long_names.fa" >"$IN/long_names.fa.gz"
+for f in long_names.fq long_names.fa long_names.fq.gz long_names.fa.gz; do
+  case_ "stops_fastq_stats_${f//./_}" fastq_stats "$IN/$f"
+done
+case_ stops_align_long_names align "$IDX" -1 "$IN/long_names.fq.gz" -p 1
+case_ stops_align_long_names_fa align "$IDX" -1 "$IN/long_names.fa" -p 1
+# The same: side files that fail only at their close, past the file size
+# limit, are not committed.
+# The limit is the program's alone: its standard error reaches the file
+# through a pipe, and its standard output is dropped.
+cat >"$IN/fsize.sh" <<'WRAPPER'
+#!/usr/bin/env bash
+set -o pipefail
+(trap '' XFSZ && ulimit -f 2 && exec "$@") 2>&1 >/dev/null | cat >&2
+WRAPPER
+chmod +x "$IN/fsize.sh"
+{
+  printf '@HD\tVN:1.4\n@SQ\tSN:chr1\tLN:1000\n'
+  awk 'BEGIN { while (length(s) < 100) { s = s "A"; q = q "I" }
+    for (i = 10; i < 30; i++) printf "%d;chr1:100;0;0\t0\tchr1\t800\t60\t100M\t*\t0\t0\t%s\t%s\n", i, s, q }'
+} >"$IN/wrong.sam"
+head -n 1200 "$IN/reads.fq" >"$IN/reads300.fq"
+PREP=$OLDOUT WRAP=$IN/fsize.sh case_ fsize_check_single check_single "$IN/wrong.sam" 0 20 0 o
+PREP='echo earlier >hy.fq' WRAP=$IN/fsize.sh case_ fsize_align_hybrid align "$IDX" -1 "$IN/reads300.fq" -y hy -p 1
 
 echo "$SAME same, $DIFFS different"
 if [ "$DIFFS" -gt 0 ]; then
