@@ -45,8 +45,9 @@ public:
   // text other than a header follows when the line may be the next header
   // or a second '+' line (its own quality line lost), an '@' record of the
   // other kind than the input's '@' records have shown first (with or
-  // without a '+' line; when the first has none and the second has one,
-  // the first is the damaged one), or text other than blank lines where a
+  // without a '+' line; when the first has none and the next record with a
+  // sequence or a '+' line has one, the first is the damaged one, also when
+  // it is empty), or text other than blank lines where a
   // header should begin. The input ends there and the record is dropped
   // (l -2).
   std::string damage;

@@ -1,5 +1,4 @@
 #pragma once
-#include <string>
 
 // The one way a thread ends the whole process on an error it cannot hand
 // back (an align worker, or a kernel running on one). Other threads may
