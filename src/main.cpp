@@ -1,14 +1,13 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <iostream>
-#include <new>
-#include <stdexcept>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 #include "commands.h"
 #include "common/constants.h"
+#include "common/fatal.h"
 
 namespace {
 
@@ -114,20 +113,12 @@ void report_uncaught(const char *word, const char *what) {
 }
 
 // An exception that no command catches is reported here, once the stack
-// has unwound and so the run's unfinished output files are removed. A
-// container asked for more elements than it can hold (length_error) is as
-// much a lack of memory to the user as a failed allocation.
+// has unwound and so the run's unfinished output files are removed.
 int run_command(const command_entry &cmd, const args_t &args) {
   try {
     return cmd.run(args);
-  } catch (const std::bad_alloc &) {
-    report_uncaught(cmd.word, "not enough memory");
-  } catch (const std::length_error &) {
-    report_uncaught(cmd.word, "not enough memory");
-  } catch (const std::exception &e) {
-    report_uncaught(cmd.word, e.what());
   } catch (...) {
-    report_uncaught(cmd.word, "unknown error");
+    report_uncaught(cmd.word, exception_reason());
   }
   return 1;
 }

@@ -1,6 +1,8 @@
 #include "common/fatal.h"
 
 #include <iostream>
+#include <new>
+#include <stdexcept>
 #include <unistd.h>
 
 #include "common/staged_output.h"
@@ -19,6 +21,20 @@ thread_local thread_flush_t this_thread;
 void set_fatal_flush(fatal_flush_t flush, void *ctx) {
   this_thread.flush = flush;
   this_thread.ctx = flush ? ctx : nullptr;
+}
+
+const char *exception_reason() noexcept {
+  try {
+    throw;
+  } catch (const std::bad_alloc &) {
+    return "not enough memory";
+  } catch (const std::length_error &) {
+    return "not enough memory";
+  } catch (const std::exception &e) {
+    return e.what();
+  } catch (...) {
+    return "unknown error";
+  }
 }
 
 void fatal_exit(const char *message, int status) {

@@ -13,6 +13,13 @@ using fatal_flush_t = void (*)(void *ctx);
 // Sets the calling thread's flush and its argument; nullptr for none.
 void set_fatal_flush(fatal_flush_t flush, void *ctx);
 
+// Inside a catch block: what the user is told of the exception it handles.
+// Running out of memory, or a container asked for more elements than it
+// can hold (length_error, as much a lack of memory to the user), is "not
+// enough memory"; another standard exception says its own reason. Nothing
+// is allocated.
+const char *exception_reason() noexcept;
+
 // Runs the calling thread's flush, writes `message` to standard error as
 // given (no newline is added) and ends the process with `status`. Nothing
 // here allocates, so it serves a thread that ran out of memory.

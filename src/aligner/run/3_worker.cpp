@@ -2,9 +2,7 @@
 
 #include <cstdio>
 #include <iostream>
-#include <new>
 #include <pthread.h>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -81,6 +79,21 @@ bool have_text(const worker_t &w) {
          (w.p->hybrid_mode && (!w.hybrid[0].empty() || !w.hybrid[1].empty()));
 }
 
+// Appends the first len[i] bytes of each hybrid text to its side file; the
+// caller holds write_lock. Returns false when a write failed.
+bool put_hybrid(const worker_t &w, const size_t len[2]) {
+  const tolve_params_t *p = w.p;
+  bool ok = true;
+  for (int i = 0; i < p->num_fragment; ++i) {
+    staged_stream_t *f = p->hybrid_mode ? p->hybrid_out[i] : nullptr;
+    if (!f || len[i] == 0)
+      continue;
+    f->os.write(w.hybrid[i].data(), std::streamsize(len[i]));
+    ok = ok && bool(f->os);
+  }
+  return ok;
+}
+
 // Appends the worker's pending text to the shared outputs; the caller holds
 // write_lock. Returns false when a write failed.
 bool put_text(worker_t &w) {
@@ -92,16 +105,8 @@ bool put_text(worker_t &w) {
     out_buffer_write(*p->std_out, w.sam.data(), w.sam.size());
     ok = out_buffer_flush(*p->std_out);
   }
-  if (p->hybrid_mode) {
-    for (int i = 0; i < p->num_fragment; ++i) {
-      staged_stream_t *f = p->hybrid_out[i];
-      if (!f || w.hybrid[i].empty())
-        continue;
-      f->os.write(w.hybrid[i].data(), std::streamsize(w.hybrid[i].size()));
-      ok = ok && bool(f->os);
-    }
-  }
-  return ok;
+  const size_t hybrid_len[2] = {w.hybrid[0].size(), w.hybrid[1].size()};
+  return put_hybrid(w, hybrid_len) && ok;
 }
 
 void clear_text(worker_t &w) {
@@ -158,13 +163,10 @@ void flush_before_fatal(void *ctx) {
   if (!w.writing)
     pthread_mutex_lock(p->write_lock);
   out_buffer_write_through(*p->std_out, w.sam.data(), w.sam_done);
-  for (int i = 0; i < p->num_fragment; ++i) {
-    staged_stream_t *f = p->hybrid_mode ? p->hybrid_out[i] : nullptr;
-    if (!f)
-      continue;
-    f->os.write(w.hybrid[i].data(), std::streamsize(w.hybrid_done[i]));
-    f->os.flush();
-  }
+  put_hybrid(w, w.hybrid_done);
+  for (int i = 0; i < p->num_fragment; ++i)
+    if (p->hybrid_mode && p->hybrid_out[i])
+      p->hybrid_out[i]->os.flush();
 }
 
 // A file that ended at damage makes no length fault of its own: the run
@@ -404,7 +406,6 @@ void run_worker(worker_t &w) {
 // place, as memory may be short.
 void *align_thread(void *arg) {
   run_shared_t *rs = static_cast<run_shared_t *>(arg);
-  const char *what = "unknown error";
   try {
     worker_t *w = new worker_t(rs);
     set_fatal_flush(flush_before_fatal, w);
@@ -412,15 +413,9 @@ void *align_thread(void *arg) {
     set_fatal_flush(nullptr, nullptr);
     delete w;
     return nullptr;
-  } catch (const std::bad_alloc &) {
-    what = "not enough memory";
-  } catch (const std::length_error &) {
-    what = "not enough memory";
-  } catch (const std::exception &e) {
-    what = e.what();
   } catch (...) {
+    char line[256];
+    std::snprintf(line, sizeof line, "ERROR: align: %s\n", exception_reason());
+    fatal_exit(line, 1);
   }
-  char line[256];
-  std::snprintf(line, sizeof line, "ERROR: align: %s\n", what);
-  fatal_exit(line, 1);
 }
