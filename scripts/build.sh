@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Configures and builds one build directory.
 # Usage: scripts/build.sh <build dir> [cmake options...]
-# With TARGET set, builds only that target.
+# With TARGET set, builds only the targets it names (separated by blanks).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=$1
@@ -9,4 +9,5 @@ shift
 gen=()
 if command -v ninja >/dev/null && [ ! -f "$root/$dir/CMakeCache.txt" ]; then gen=(-G Ninja); fi
 cmake -S "$root" -B "$root/$dir" "${gen[@]}" "$@" >/dev/null
-cmake --build "$root/$dir" --parallel "$(nproc)" ${TARGET:+--target "$TARGET"}
+# shellcheck disable=SC2086
+cmake --build "$root/$dir" --parallel "$(nproc)" ${TARGET:+--target $TARGET}

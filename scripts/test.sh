@@ -25,7 +25,7 @@ bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVENKARI_SANITIZE=ON
 # Thread-leak reports are off: a fatal error in a worker ends the process
 # while other workers still run, as it must.
 echo "== ThreadSanitizer build: align and index end-to-end tests" >&2
-TARGET=venkari-basic bash scripts/build.sh build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVENKARI_TSAN=ON
+TARGET="venkari-basic venkari-basic-faults" bash scripts/build.sh build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVENKARI_TSAN=ON
 reports=$root/build-tsan/tsan-reports
 rm -rf "$reports" && mkdir -p "$reports"
 (cd build-tsan && TSAN_OPTIONS="report_thread_leaks=0 log_path=$reports/report" \

@@ -1,4 +1,5 @@
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <iostream>
 #include <string>
@@ -113,10 +114,11 @@ void report_uncaught(const char *word, const char *what) {
 }
 
 // An exception that no command catches is reported here, once the stack
-// has unwound and so the run's unfinished output files are removed.
-int run_command(const command_entry &cmd, const args_t &args) {
+// has unwound and so the run's unfinished output files are removed. The
+// argument vector is built in here too: memory may be short already.
+int run_command(const command_entry &cmd, char **first, char **last) {
   try {
-    return cmd.run(args);
+    return cmd.run(args_t(first, last));
   } catch (...) {
     report_uncaught(cmd.word, exception_reason());
   }
@@ -130,10 +132,8 @@ int main(int argc, char **argv) {
   print_banner();
   if (argc < 2)
     print_usage_and_exit();
-  const std::string word = argv[1];
-  const args_t args(argv + 2, argv + argc);
   for (const command_entry &cmd : COMMANDS)
-    if (word == cmd.word)
-      return run_command(cmd, args);
+    if (std::strcmp(argv[1], cmd.word) == 0)
+      return run_command(cmd, argv + 2, argv + argc);
   print_usage_and_exit();
 }

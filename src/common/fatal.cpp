@@ -1,6 +1,8 @@
 #include "common/fatal.h"
 
-#include <iostream>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 #include <unistd.h>
@@ -12,15 +14,54 @@ namespace {
 struct thread_flush_t {
   fatal_flush_t flush = nullptr;
   void *ctx = nullptr;
+  bool holds_output = false;
 };
 
 thread_local thread_flush_t this_thread;
+
+// Set before the threads that use it start and cleared after they end.
+pthread_mutex_t *output_lock = nullptr;
+std::atomic<bool> ending{false};
+
+void write_stderr(const char *text) {
+  size_t n = std::strlen(text);
+  while (n > 0) {
+    ssize_t w = ::write(STDERR_FILENO, text, n);
+    if (w < 0 && errno == EINTR)
+      continue;
+    if (w <= 0)
+      return;
+    text += w;
+    n -= size_t(w);
+  }
+}
+
+// A thread that failed after another one: the other says why and ends the
+// process, which needs the output lock if this thread holds it.
+[[noreturn]] void give_way() {
+  if (this_thread.holds_output)
+    unlock_output();
+  for (;;)
+    pause();
+}
 
 } // namespace
 
 void set_fatal_flush(fatal_flush_t flush, void *ctx) {
   this_thread.flush = flush;
   this_thread.ctx = flush ? ctx : nullptr;
+}
+
+void set_fatal_output_lock(pthread_mutex_t *lock) { output_lock = lock; }
+
+void lock_output() {
+  pthread_mutex_lock(output_lock);
+  this_thread.holds_output = true;
+}
+
+void unlock_output() {
+  this_thread.holds_output = false;
+  pthread_mutex_unlock(output_lock);
 }
 
 const char *exception_reason() noexcept {
@@ -38,9 +79,13 @@ const char *exception_reason() noexcept {
 }
 
 void fatal_exit(const char *message, int status) {
+  if (ending.exchange(true))
+    give_way();
+  if (output_lock && !this_thread.holds_output)
+    lock_output();
   if (this_thread.flush)
     this_thread.flush(this_thread.ctx);
-  std::cerr << message << std::flush;
+  write_stderr(message);
   // No destructor runs: the run's unfinished outputs go here.
   remove_staged_temps();
   _exit(status);

@@ -15,6 +15,7 @@
 #include "commands.h"
 #include "common/bit_dna.h"
 #include "common/fast.h"
+#include "common/fault_point.h"
 #include "common/staged_output.h"
 #include "common/timer.h"
 #include "index/gz_input.h"
@@ -81,9 +82,13 @@ int run_align(tolve_params_t *p, std::vector<std::string> &args) {
     std::cerr << "Could not open hash file: " << index_name << std::endl;
     return 1;
   }
+  // Memory that runs out while the reads files open is the run's, not the
+  // index's: it reaches the command's own line.
+  if ((s = open_read_files(p, read_files)))
+    return s;
+  fault_point("main");
   try {
-    if ((s = open_read_files(p, read_files)) ||
-        (s = load_index(p, in, index_name, args))) {
+    if ((s = load_index(p, in, index_name, args))) {
       gz_input_close(in);
       return s;
     }

@@ -9,6 +9,7 @@
 #include "aligner/run/out_buffer.h"
 #include "aligner/setup/params.h"
 #include "common/fast.h"
+#include "common/fatal.h"
 #include "common/staged_output.h"
 #include "common/timer.h"
 
@@ -76,12 +77,14 @@ int align_run(tolve_params_t *p) {
   p->read_lock = new_mutex();
   p->write_lock = new_mutex();
   p->tolve_lock = new_mutex();
+  set_fatal_output_lock(p->write_lock);
   std::cerr << "Number of threads: " << p->NUM_THREADS << "\n";
   p->num_SW = 0;
   ro_timer align_timer;
   int started = start_workers(rs, threads);
   for (int i = 0; i < started; ++i)
     pthread_join(threads[size_t(i)], nullptr);
+  set_fatal_output_lock(nullptr);
 
   const char *write_error = finish_outputs(rs);
   p->reads_file[0]->close();

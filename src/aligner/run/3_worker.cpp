@@ -20,6 +20,7 @@
 #include "common/bit_dna.h"
 #include "common/fast.h"
 #include "common/fatal.h"
+#include "common/fault_point.h"
 #include "common/mate_names.h"
 #include "common/mt_random.h"
 #include "common/staged_output.h"
@@ -53,7 +54,6 @@ struct worker_t {
   // hands on, without the part of a read it cut.
   size_t sam_done = 0;
   size_t hybrid_done[2] = {0, 0};
-  bool writing = false; // holds write_lock
 
   explicit worker_t(run_shared_t *shared)
       : rs(shared), p(shared->p),
@@ -65,6 +65,7 @@ struct worker_t {
     if (p->paired)
       batch[1].resize(size_t(shared->batch_size));
     sam.reserve(1 << 16);
+    fault_point("worker");
   }
 
   static int mm_cost(const pen_tester &t) { return t.mm_pen + t.m_score; }
@@ -95,7 +96,8 @@ bool put_hybrid(const worker_t &w, const size_t len[2]) {
 }
 
 // Appends the worker's pending text to the shared outputs; the caller holds
-// write_lock. Returns false when a write failed.
+// write_lock. Returns false when a write failed. Text handed on is no
+// longer the worker's to hand on at a fatal end, which may come between.
 bool put_text(worker_t &w) {
   const tolve_params_t *p = w.p;
   bool ok = true;
@@ -103,10 +105,14 @@ bool put_text(worker_t &w) {
     // Handed on at once: a batch is already a large block, and holding a
     // big buffer back would stall every worker on its flush.
     out_buffer_write(*p->std_out, w.sam.data(), w.sam.size());
+    w.sam_done = 0;
     ok = out_buffer_flush(*p->std_out);
   }
+  fault_point("write");
   const size_t hybrid_len[2] = {w.hybrid[0].size(), w.hybrid[1].size()};
-  return put_hybrid(w, hybrid_len) && ok;
+  ok = put_hybrid(w, hybrid_len) && ok;
+  w.hybrid_done[0] = w.hybrid_done[1] = 0;
+  return ok;
 }
 
 void clear_text(worker_t &w) {
@@ -126,15 +132,13 @@ void mark_finished(worker_t &w) {
 void write_batch(worker_t &w) {
   if (!have_text(w))
     return;
-  pthread_mutex_lock(w.p->write_lock);
-  w.writing = true;
+  lock_output();
   bool ok = put_text(w);
   if (!ok && !w.rs->output_failed) {
     w.rs->output_failed = true;
     w.rs->stop = true;
   }
-  w.writing = false;
-  pthread_mutex_unlock(w.p->write_lock);
+  unlock_output();
   clear_text(w);
 }
 
@@ -153,15 +157,13 @@ void add_counters(worker_t &w) {
 }
 
 // The worker's part of fatal_exit, whoever raised the error: hands on the
-// text of the reads it has finished. write_lock stays held until the
-// process ends, keeping every other worker's text out of the outputs while
-// they are flushed. It allocates nothing: memory may have run out, also
-// while the text was being handed on, before any of it was.
+// text of the reads it has finished and not handed on yet. fatal_exit
+// holds write_lock until the process ends, keeping every other worker's
+// text out of the outputs while they are flushed. It allocates nothing:
+// memory may have run out, also while the text was being handed on.
 void flush_before_fatal(void *ctx) {
   worker_t &w = *static_cast<worker_t *>(ctx);
   const tolve_params_t *p = w.p;
-  if (!w.writing)
-    pthread_mutex_lock(p->write_lock);
   out_buffer_write_through(*p->std_out, w.sam.data(), w.sam_done);
   put_hybrid(w, w.hybrid_done);
   for (int i = 0; i < p->num_fragment; ++i)
@@ -388,6 +390,7 @@ void run_worker(worker_t &w) {
       break;
     for (int i = 0; i < count && !w.stop; ++i) {
       process_read(w, i);
+      fault_point("read");
       ++w.local_processed;
       mark_finished(w);
     }
