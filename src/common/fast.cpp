@@ -4,8 +4,10 @@
 #include <cstring>
 #include <fcntl.h>
 #include <iostream>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "common/read_bytes.h"
 #include "common/text_check.h"
@@ -34,6 +36,10 @@ void note_read_error(kstream_t *ks) {
   const char *msg = gzerror(ks->f, &err);
   if (err == Z_OK)
     return;
+  // zlib could not get its buffers: the input is sound and the run is short
+  // of memory, which ends it as anywhere else.
+  if (err == Z_MEM_ERROR)
+    throw std::bad_alloc();
   if (err == Z_ERRNO) {
     damage = std::string("read error (") + std::strerror(errno) + ")";
     return;
@@ -267,17 +273,18 @@ const int NOT_BLANK = -2;
 // '+' line, an '@' record without one.
 //
 // An input mixes '@' records with and without a '+' line only when it is
-// damaged, so the first '@' record without one is held until the record
-// after it shows which kind the input is: the successor is read into
-// `held` and handed on by the next call. Only a record with a sequence, or
-// a '+' line, or the end shows the kind: a '>' or '@' in a quality that
-// lost its '+' line may make an empty record, which is passed over.
+// damaged, so the first '@' record without one is held until the input
+// shows which kind it is: the records after it are read into `held` and
+// handed on by the next calls. Only an '@' record with a sequence, a '+'
+// line or the end shows the kind. A '>' record shows nothing of it, as it
+// has no '+' line in either kind of input (and a '>' in a quality that lost
+// its '+' line begins one); nor does an empty record, which is passed over.
 struct kseq_t {
   int last_char = 0;
   kstream_t f;
   bool shown_fastq = false;
   bool shown_bare = false;
-  // The record just read is that first one, until its successor is read.
+  // The record just read is that first one, until the kind is shown.
   bool kind_pending = false;
   // The number of the first '@' record without a '+' line when it was
   // empty, until the kind is shown; it is the one named when the kind is
@@ -285,8 +292,11 @@ struct kseq_t {
   int64_t empty_bare = 0;
   bool has_held = false;
   bool damage_is_record = false; // damage names a record, not the stream
+  // The records read ahead, handed on from held_next; the last one ends
+  // with held_l, which may be the end of the input.
+  std::vector<fast_t> held;
+  size_t held_next = 0;
   int held_l = 0;
-  fast_t held;
 };
 
 namespace {
@@ -350,9 +360,9 @@ bool cut_before_plus(const kseq_t *s, int head) {
 
 // What a record without a '+' line shows of the input's kind; `c` ended
 // its sequence (-1 at the end). The first '@' record of the kind unknown
-// yet is held when a header follows it; an empty one is only remembered,
-// and the first record with a sequence shows the input to be without
-// quality.
+// yet is held when a header follows it, until an '@' record with a sequence
+// shows the input to be without quality. An empty one is only remembered,
+// and the first record with a sequence after it shows that.
 void note_bare_record(kseq_t *s, int head, int c, bool empty, int64_t number) {
   const bool unknown = !s->shown_bare && !s->shown_fastq;
   if (empty) {
@@ -360,12 +370,16 @@ void note_bare_record(kseq_t *s, int head, int c, bool empty, int64_t number) {
       s->empty_bare = number;
     return;
   }
-  if (head == '@' || s->empty_bare)
+  if (head == '@') {
     s->shown_bare = true;
-  if (head == '@' && c != -1 && unknown)
-    s->kind_pending = true;
-  else
-    s->empty_bare = 0;
+    // The first is held; any later one settles it.
+    s->kind_pending = c != -1 && unknown;
+    if (s->kind_pending)
+      return;
+  } else if (s->empty_bare) {
+    s->shown_bare = true;
+  }
+  s->empty_bare = 0;
 }
 
 } // namespace
@@ -529,26 +543,68 @@ int fast::read_record(fast_t &rec) {
   return l;
 }
 
+namespace {
+
+// The '>' records read ahead behind the held record are kept up to this
+// many bytes (with their bookkeeping), so that '@' records without quality
+// among long FASTA records are read in bounded memory. Past them the held
+// record is taken to be without quality: the '>' records that the rest of a
+// quality makes when its '+' line is lost are far fewer, and an '@' record with
+// a '+' line found later is named as of the other kind.
+const size_t HELD_BYTES_MAX = size_t(4) << 20;
+
+void drop_held(kseq_t *s) {
+  std::vector<fast_t>().swap(s->held);
+  s->held_next = 0;
+  s->has_held = false;
+}
+
+// The next record read ahead, with its l.
+int hand_on_held(kseq_t *s, fast_t &rec) {
+  std::swap(rec, s->held[s->held_next++]);
+  if (s->held_next < s->held.size())
+    return int(rec.seq.size());
+  drop_held(s);
+  return s->held_l;
+}
+
+} // namespace
+
 // The first '@' record without a '+' line that has a sequence, just read
-// into `rec`: its successor is read ahead. When that one has a '+' line,
-// the first '@' record without one (this one, or an empty one before it)
-// is the damaged one: it lost its own, and takes the place of any damage
-// found in the successor.
+// into `rec`: the records after it are read ahead until the input's kind
+// is shown. When it is FASTQ, the first '@' record without a '+' line
+// (this one, or an empty one before it) is the damaged one: it lost its
+// own, and takes the place of any damage found after it; nothing read
+// ahead is passed on. When only empty records follow it up to the end, it
+// is the last record, which the end may have cut before its '+' line.
 int fast::settle_first_bare(fast_t &rec) {
   const int first_l = l;
-  const int64_t number = seq->empty_bare ? seq->empty_bare : record_number;
-  seq->held_l = read_record(seq->held);
+  const bool after_empty = seq->empty_bare != 0;
+  const int64_t number = after_empty ? seq->empty_bare : record_number;
+  std::vector<fast_t> &held = seq->held;
+  size_t bytes = 0;
+  do {
+    held.emplace_back();
+    seq->held_l = read_record(held.back());
+    bytes += sizeof(fast_t) + held.back().name.size() + held.back().seq.size();
+  } while (seq->held_l > 0 && seq->kind_pending && !seq->shown_fastq &&
+           bytes < HELD_BYTES_MAX);
   seq->kind_pending = false;
-  if (!seq->shown_fastq) {
-    seq->has_held = true;
-    seq->empty_bare = 0;
-    return l = first_l;
+  seq->empty_bare = 0;
+  if (seq->shown_fastq) {
+    drop_held(seq);
+    if (seq->damage_is_record) {
+      damage.clear();
+      seq->damage_is_record = false;
+    }
+    return l = damaged_record(*this, number, NO_PLUS_LINE, rec);
   }
-  if (seq->damage_is_record) {
-    damage.clear();
-    seq->damage_is_record = false;
+  if (seq->held_l == -1 && held.size() == 1 && !after_empty) {
+    drop_held(seq);
+    return l = drop_cut_record(rec);
   }
-  return l = damaged_record(*this, number, NO_PLUS_LINE, rec);
+  seq->has_held = true;
+  return l = first_l;
 }
 
 int fast::next_record(fast_t &rec) {
@@ -561,11 +617,8 @@ int fast::next_record(fast_t &rec) {
     l = -1;
     return l;
   }
-  if (seq->has_held) {
-    seq->has_held = false;
-    std::swap(rec, seq->held);
-    return l = seq->held_l;
-  }
+  if (seq->has_held)
+    return l = hand_on_held(seq, rec);
   read_record(rec);
   if (seq->kind_pending)
     settle_first_bare(rec);

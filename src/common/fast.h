@@ -26,7 +26,8 @@ public:
   // short: one begun with '@' that the end of the input reached before its
   // '+' line and whole quality, or any record that damage (below) ended. In
   // an input whose '@' records have carried no quality so far, the last one
-  // needs no '+' line: it is one more record without quality.
+  // needs no '+' line: it is one more record without quality. The first '@'
+  // record is cut short too when only empty records follow it.
   int l = 0;
   // How many headers have been read, so the number of the record being
   // read (1 for the first); it names a damaged record. Cleared by open.
@@ -45,9 +46,10 @@ public:
   // text other than a header follows when the line may be the next header
   // or a second '+' line (its own quality line lost), an '@' record of the
   // other kind than the input's '@' records have shown first (with or
-  // without a '+' line; when the first has none and the next record with a
-  // sequence or a '+' line has one, the first is the damaged one, also when
-  // it is empty), or text other than blank lines where a
+  // without a '+' line; when the first has none and a '+' line comes before
+  // the next '@' record with a sequence, the first is the damaged one and
+  // no record after it is passed on; an empty first one is settled by the
+  // next record with a sequence), or text other than blank lines where a
   // header should begin. The input ends there and the record is dropped
   // (l -2).
   std::string damage;

@@ -215,6 +215,19 @@ TEST(Fast, TruncatedLastRecord) {
     EXPECT_EQ(r.last_l, -1);
     EXPECT_EQ(r.damage, "");
   }
+  // A first record that lost its '+' line and that only empty records follow
+  // (one begun by a '>' in its quality, or an empty '>' or '@' record) is
+  // the last record, cut short as without them.
+  for (const char *text :
+       {"@r1\nACGTACGTAC\nIIIII>IIII\n", "@r1\nACGTACGTAC\nIIIIIIIIII\n>\n",
+        "@r1\nACGT\nIIII\n@e\n\n>f\n", "@r1\nACGT\nIIII\n@"})
+    for (bool gz : {false, true}) {
+      temp_file f(text, gz);
+      r = read_all(f.path, true);
+      EXPECT_TRUE(r.recs.empty()) << text;
+      EXPECT_EQ(r.last_l, -2) << text;
+      EXPECT_EQ(r.damage, "") << text;
+    }
 }
 
 TEST(Fast, StrayBytesAtEveryPlaceOfALine) {
@@ -254,6 +267,7 @@ TEST(Fast, EmptyRecordsAreSkipped) {
   // without quality after it, or a '>' record, are read as before.
   const std::pair<std::string, size_t> bare[] = {{"@e\n@a\nAC\n@b\nGT\n", 2},
                                                  {"@e\n@a\nAC\n", 1},
+                                                 {"@e\n@a\nAC\n>\n", 1},
                                                  {"@e\n>a\nAC\n@b\nGT\n", 2}};
   for (const auto &b : bare) {
     r = read_text(b.first);
@@ -634,6 +648,17 @@ TEST(Fast, DamagedRecordEndsTheInput) {
        0, "record 1 is damaged (" + no_plus + ")"},
       {"@r1\nAC\n>II\n>\n@r2\nGG\n+\nII\n", 0,
        "record 1 is damaged (" + no_plus + ")"},
+      // '>' records show nothing of the '@' records' kind: not one that a
+      // '>' in a quality over two lines begins, nor others, up to the next
+      // '@' record or '+' line.
+      {"@r1\nACGTACGTAC\nIIIII>II\nIII\n@r2\nACGTACGTAC\n+\nIIIIIIIIII\n", 0,
+       "record 1 is damaged (" + no_plus + ")"},
+      {"@a\nACGTACGTAC\n>b\nGGGG\n@c\nACGT\n+\nIIII\n", 0,
+       "record 1 is damaged (" + no_plus + ")"},
+      {"@a\nAC\n>b\nGG\n>\n>c\nTT\n@d\nACGT\n+\nIIIII\n", 0,
+       "record 1 is damaged (" + no_plus + ")"},
+      {"@a\nAC\n>b\nGG\n>c\nTT\n+\nII\n", 0,
+       "record 1 is damaged (" + no_plus + ")"},
       // An empty first '@' record is the one without its '+' line, also
       // when an '@' record without one follows it.
       {"@a\n@b\nACGT\n+\nIIII\n", 0, "record 1 is damaged (" + no_plus + ")"},
@@ -674,4 +699,55 @@ TEST(Fast, DamagedRecordEndsTheInput) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR: " + f.path + ": record 2001 is damaged (" + shorter +
                 "); reading stopped early\n");
+}
+
+// What follows the first '@' record without a '+' line is held until an
+// '@' record with a sequence, a '+' line or the end shows the input's kind;
+// '>' records in between are passed on as before once it is shown.
+TEST(Fast, FastaRecordsAfterTheFirstBareRecord) {
+  struct known {
+    std::string text;
+    std::vector<std::string> want;
+  };
+  const std::vector<known> cases = {
+      {"@a\nACGT\n>b\nGG\n@c\nTT\n", {"a|ACGT|*", "b|GG|*", "c|TT|*"}},
+      {"@a\nACGT\n>b\nGG\n>c\nTT\n", {"a|ACGT|*", "b|GG|*", "c|TT|*"}},
+      {"@a\nAC\n>\n>b\nGG\n", {"a|AC|*", "b|GG|*"}},
+      {"@a\nAC\nGT\n>b\nG\nG\n>c\nT\n@d\nA\n@e\nC",
+       {"a|ACGT|*", "b|GG|*", "c|T|*", "d|A|*", "e|C|*"}},
+  };
+  for (const known &k : cases)
+    for (bool gz : {false, true}) {
+      temp_file f(k.text, gz);
+      result r = read_all(f.path, true);
+      EXPECT_EQ(fields(r), k.want) << k.text;
+      EXPECT_EQ(r.last_l, -1) << k.text;
+      EXPECT_EQ(r.damage, "") << k.text;
+    }
+
+  // Held in bounded memory: past some megabytes of '>' records the '@'
+  // record is taken to be without quality, and a later one with a '+' line
+  // is named, every record before it passed on in order.
+  const int n = 100000;
+  std::string text = "@a\nACGT\n";
+  for (int i = 0; i < n; ++i)
+    text += ">f" + std::to_string(i) + "\nGGCC\n";
+  for (const std::string &tail :
+       {std::string(), std::string("@z\nAC\n+\nII\n")}) {
+    temp_file f(text + tail);
+    fast reader(f.path, true);
+    fast_t rec;
+    ASSERT_EQ(reader.next_record(rec), 4);
+    EXPECT_EQ(rec.name, "a");
+    int i = 0;
+    while (reader.next_record(rec) > 0 && rec.name == "f" + std::to_string(i))
+      ++i;
+    EXPECT_EQ(i, n);
+    EXPECT_EQ(reader.l, tail.empty() ? -1 : -2);
+    EXPECT_EQ(reader.damage,
+              tail.empty() ? ""
+                           : "record " + std::to_string(n + 2) +
+                                 " is damaged (it has a '+' line but the '@' "
+                                 "records before it have none)");
+  }
 }

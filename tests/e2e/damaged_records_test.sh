@@ -203,6 +203,99 @@ for f in no_plus_1 gt_qual empty_first; do
   named_tools $f.fq r.fq "$(line $f.fq 1 no_plus)"
 done
 
+# The first record lost its '+' line and a '>' record follows it: one that
+# a '>' in its quality over two lines begins, or a FASTA record. A '>'
+# record shows nothing of the '@' records' kind, so the '+' line of the
+# next '@' record names the first, and nothing passes: plain and gzip, as
+# either mate, on one thread and four, and in every tool.
+lose_plus() { # KIND IN OUT
+  awk -v k=$1 'NR == 3 { next }
+    NR == 4 && k == "gt" { print substr($0, 1, 49) ">" substr($0, 51, 20); print substr($0, 71); next }
+    NR == 4 && k == "fasta" { print ">b"; print "GGGGCCCCAAAATTTT"; next }
+    { print }' "$2" >"$3"
+}
+for kind in gt fasta; do
+  for src in r pr_1 pr_2; do
+    lose_plus $kind $src.fq ${kind}_$src.fq
+    gzip -c ${kind}_$src.fq >${kind}_$src.fq.gz
+  done
+  for z in "" .gz; do
+    f=${kind}_r.fq$z
+    want=$(line $f 1 no_plus)
+    for bad in $f ${kind}_pr_1.fq$z ${kind}_pr_2.fq$z; do
+      case $bad in
+      *pr_1*) mates="-1 $bad -2 pr_2.fq" ;;
+      *pr_2*) mates="-1 pr_1.fq -2 $bad" ;;
+      *) mates="-1 $bad" ;;
+      esac
+      for p in 1 4; do
+        run align l.tidx $mates -p $p
+        failed_on "$(line $bad 1 no_plus)" "align -p $p $mates"
+        CHECKS=$((CHECKS + 1))
+        [ "$(records out | wc -l)" -eq 0 ] || fail "align -p $p $mates: $(records out | wc -l) records"
+      done
+    done
+    stdout_tools empty.fq $f "$want"
+    named_tools $f r.fq "$want"
+  done
+done
+
+# The first record lost its '+' line and only empty records follow it: a
+# '>' in its quality begins one, or an empty '>' record ends the file. It
+# is the last record, cut short as when nothing follows it (CUT): skipped
+# with the warning, plain and gzip, as either mate, on one thread and
+# four, and in every tool.
+# like_cut CUT FILE ARGS...: ARGS with FILE in place of CUT give what they
+# give with CUT: status, records, messages (timings aside) and named files.
+like_cut() {
+  local cut=$1 f=$2 a status args=()
+  shift 2
+  rm -f o*.fq
+  run "$@"
+  status=$STATUS
+  records out >want.out
+  grep -v 'time:' err | sed "s|$cut|$f|g" >want.err
+  tail -n +1 o*.fq >want.files 2>/dev/null
+  for a in "$@"; do
+    [ "$a" = "$cut" ] && a=$f
+    args+=("$a")
+  done
+  rm -f o*.fq
+  run "${args[@]}"
+  expect_status $status "${args[*]}"
+  CHECKS=$((CHECKS + 1))
+  records out | cmp -s - want.out || fail "${args[*]}: records"
+  grep -v 'time:' err >got.err
+  expect_file_eq got.err want.err
+  tail -n +1 o*.fq >got.files 2>/dev/null
+  expect_file_eq got.files want.files
+}
+for src in r pr_1 pr_2; do
+  head -n 4 $src.fq | sed 3d >${src}_cut.fq
+  awk 'NR == 3 { print substr($0, 1, 49) ">" substr($0, 51) } NR != 3' ${src}_cut.fq >${src}_lone_gt.fq
+  { cat ${src}_cut.fq && echo '>'; } >${src}_lone_empty.fq
+  for kind in gt empty; do gzip -c ${src}_lone_$kind.fq >${src}_lone_$kind.fq.gz; done
+done
+head -n 4 pr_1.fq >pr_1_whole.fq
+head -n 4 pr_2.fq >pr_2_whole.fq
+for kind in gt empty; do
+  for z in "" .gz; do
+    f=r_lone_$kind.fq$z
+    run fastq_stats $f
+    expect_status 0 "fastq_stats, $f"
+    expect_err_is "Warning: $f: the last FASTQ record is cut short and was skipped"
+    for p in 1 4; do
+      like_cut r_cut.fq $f align l.tidx -1 r_cut.fq -p $p
+      expect_err_line "Warning: $f: the last FASTQ record is cut short and was skipped"
+      like_cut pr_1_cut.fq pr_1_lone_$kind.fq$z align l.tidx -1 pr_1_cut.fq -2 pr_2_whole.fq -p $p
+      like_cut pr_2_cut.fq pr_2_lone_$kind.fq$z align l.tidx -1 pr_1_whole.fq -2 pr_2_cut.fq -p $p
+    done
+    for t in "fastq_stats" "fastq_trim 30 20" "qual_convert S I" "fastq_filter 20 60 o" "fq_len_filter 50 o" "sample_reads 25 o"; do
+      like_cut r_cut.fq $f $t r_cut.fq
+    done
+  done
+done
+
 # A NUL byte past the first block ends the input right before it: every
 # record wholly before it passes, in every command at any -p, the one it
 # falls in is dropped, and the line and status are those of binary data.
@@ -239,6 +332,15 @@ for kind in short_q no_plus; do
     first_records 100 paired.sam "align -p 4 $mates" sorted
   done
 done
+
+# An '@' record without quality that FASTA records follow reads as before,
+# in bounded memory however many follow it before the input shows its kind.
+awk 'BEGIN { print "@a\nACGT"; for (i = 0; i < 2000000; i++) print ">r\nACGT" }' >bare_then_fasta.fq
+echo '4,2000001,(100.0%)' >want.out
+CAP_KB=1000000 run_peak fastq_stats bare_then_fasta.fq
+expect_status 0 "fastq_stats, bare_then_fasta.fq"
+expect_out_file want.out
+sanitized || expect_peak_below 100000 "fastq_stats, bare_then_fasta.fq"
 
 # Intact inputs read as before: Windows line ends; qualities over two lines,
 # beginning with '@'; '@' records without any quality, the last one too.
