@@ -1,4 +1,6 @@
 // check_pair: scores an aligner's SAM for simulated read pairs.
+#include <algorithm>
+#include <cstdint>
 #include <iostream>
 
 #include "check/check_common.h"
@@ -15,7 +17,8 @@ const int FLAG_SECOND = 0x80;
 // Real pairs count as mapped only with an insert size of at most this.
 const int MAX_REAL_TLEN = 500;
 
-// Both mates' SEQ lengths, from the first line of each mate.
+// Both mates' SEQ lengths, from the first line of each mate, as the min_len
+// rule reads them (a SEQ of "*" counts as one base).
 void mate_lengths(const aln_list_t &aln_list, int64_t &len1, int64_t &len2) {
   len1 = 0;
   len2 = 0;
@@ -28,11 +31,65 @@ void mate_lengths(const aln_list_t &aln_list, int64_t &len1, int64_t &len2) {
   }
 }
 
-// Judges a first-mate line: its POS and PNEXT against the two truths,
-// swapped when the first mate aligned reverse. Returns false when the map
-// lacks its sequence.
-bool judge_first_mate(const sam_line_t &line, const truth_name_t &truth,
-                      check_context_t &ctx, bool &mapped) {
+// Bases a hard clip left out of SEQ; a clip too long for any read is capped
+// rather than overflowing.
+int64_t hard_clipped(const std::string &cigar) {
+  const int64_t cap = INT32_MAX;
+  int64_t total = 0, n = 0;
+  for (char c : cigar) {
+    if (c >= '0' && c <= '9') {
+      n = std::min(cap, n * 10 + (c - '0'));
+      continue;
+    }
+    if (c == 'H')
+      total = std::min(cap, total + n);
+    n = 0;
+  }
+  return total;
+}
+
+// Each mate's read length from the first of its lines that shows the read
+// (SEQ "*" does not; a hard-clipped SEQ is only part of it); 0 when none
+// does.
+void read_lengths(const aln_list_t &aln_list, int64_t &len1, int64_t &len2) {
+  len1 = 0;
+  len2 = 0;
+  for (const sam_line_t &line : aln_list) {
+    if (line[9] == "*")
+      continue;
+    const int flag = strTo<int>(line[1]);
+    const int64_t len =
+        static_cast<int64_t>(line[9].size()) + hard_clipped(line[5]);
+    if ((flag & FLAG_FIRST) && len1 == 0)
+      len1 = len;
+    if ((flag & FLAG_SECOND) && len2 == 0)
+      len2 = len;
+    if (len1 > 0 && len2 > 0)
+      return;
+  }
+}
+
+// The name's pos2 is where the template's last read_len2 bases start, but a
+// first mate aligned reverse covers its last read_len1 bases. Without both
+// lengths the difference is unknown, and pos2 stays the truth.
+int64_t reverse_first_truth(const aln_list_t &aln_list,
+                            const truth_name_t &truth) {
+  int64_t len1, len2;
+  read_lengths(aln_list, len1, len2);
+  const int64_t pos = truth.pos_next, diff = len2 - len1;
+  // A name's pos2 can be any 64-bit number; the sum must not overflow.
+  if (len1 == 0 || len2 == 0 || (diff > 0 && pos > INT64_MAX - diff) ||
+      (diff < 0 && pos < INT64_MIN - diff))
+    return pos;
+  return pos + diff;
+}
+
+// Judges a first-mate line of the group: its POS and PNEXT against the two
+// truths, swapped when the first mate aligned reverse. Returns false when
+// the map lacks its sequence.
+bool judge_first_mate(const sam_line_t &line, const aln_list_t &aln_list,
+                      const truth_name_t &truth, check_context_t &ctx,
+                      bool &mapped) {
   const std::string &rname = line[2];
   const std::string &rnext = line[6] == "=" ? rname : line[6];
   if (!truth.sim || rname != truth.chr || rnext != truth.chr || truth.pos <= 0)
@@ -40,7 +97,8 @@ bool judge_first_mate(const sam_line_t &line, const truth_name_t &truth,
   const int64_t pos = strTo<long>(line[3]);
   const int64_t pnext = strTo<long>(line[7]);
   const bool swap = !(strTo<int>(line[1]) & FLAG_REVERSE);
-  const int64_t want_first = swap ? truth.pos : truth.pos_next;
+  const int64_t want_first =
+      swap ? truth.pos : reverse_first_truth(aln_list, truth);
   const int64_t want_second = swap ? truth.pos_next : truth.pos;
   bool mapped_first, mapped_second;
   if (ctx.map_exists) {
@@ -103,7 +161,7 @@ bool check_pair_kernel(aln_list_t &aln_list, check_context_t &ctx,
       if (!truth.sim && (tlen > MAX_REAL_TLEN || tlen == 0))
         good_read = false;
       if (strTo<int>(line[1]) & FLAG_FIRST) {
-        if (!judge_first_mate(line, truth, ctx, mapped)) {
+        if (!judge_first_mate(line, aln_list, truth, ctx, mapped)) {
           aln_list.clear();
           return false;
         }

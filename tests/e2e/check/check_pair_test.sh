@@ -123,6 +123,84 @@ expect_err_is "Number of Chromosomes: 2"
 grep -E '^3;' "$D/pair_map.sam" | sed -E 's#^([^\t/ ]*)[^\t]*#\1#; s/$/\t/' >expected.sam
 expect_file_eq m_wrong.sam expected.sam
 
+# Mates of different lengths from reverse templates: the first mate starts
+# read_len1 bases before the template's end, not at pos2 (the start of the
+# last read_len2 bases). Each pair sits exactly at its origin, so every one
+# is correct: pairs 1 and 2 (read 1 longer, read 2 longer), 3 (forward
+# template), 4 and 5 (the second mate's length unknown: no line, or SEQ "*",
+# so pos2 is kept), 6 (a first-mate line with SEQ "*" before the one that
+# shows the length) and 7 (a hard-clipped first-mate line before it).
+# mate NAME FLAG POS CIGAR PNEXT LEN: one line, LEN bases or "*".
+mate() {
+  local seq='*' qual='*'
+  if [ "$6" != '*' ]; then
+    seq=$(printf "%$6s" '' | tr ' ' A)
+    qual=$(printf "%$6s" '' | tr ' ' I)
+  fi
+  printf '%s\t%s\tchr1\t%s\t60\t%s\t=\t%s\t0\t%s\t%s\n' "$1" "$2" \
+    $(($3 - OFF)) "$4" $(($5 - OFF)) "$seq" "$qual"
+}
+unequal_pairs() {
+  mate '1;chr1:300;470;200;1/1' 83 450 50M 300 50
+  mate '1;chr1:300;470;200;1/2' 163 300 30M 450 30
+  mate '2;chr1:300;450;200;1/1' 83 470 30M 300 30
+  mate '2;chr1:300;450;200;1/2' 163 300 50M 470 50
+  mate '3;chr1:300;470;200;0/1' 99 300 50M 470 50
+  mate '3;chr1:300;470;200;0/2' 147 470 30M 300 30
+  mate '4;chr1:300;470;200;1/1' 83 470 50M 300 50
+  mate '5;chr1:300;470;200;1/1' 83 470 50M 300 50
+  mate '5;chr1:300;470;200;1/2' 163 300 30M 470 '*'
+  mate '6;chr1:300;470;200;1/1' 339 900 50M 300 '*'
+  mate '6;chr1:300;470;200;1/1' 83 450 50M 300 50
+  mate '6;chr1:300;470;200;1/2' 163 300 30M 450 30
+  mate '7;chr1:300;470;200;1/1' 2129 800 20H30M 300 30
+  mate '7;chr1:300;470;200;1/1' 83 450 50M 300 50
+  mate '7;chr1:300;470;200;1/2' 163 300 30M 450 30
+}
+cat >expected <<'X'
+Total reads:          7
+Total reads mapped:   7 (100.0%)
+Total reads correct:  7 (100.0%)
+Total unique mapped:  5  (71.4286%)
+Total unique correct: 5 (100.0%)
+Total mapq>=0 mapped:  5  (71.4286%)
+Total mapq>=0 correct: 5 (100.0%)
+Total multi mapped:   2  (28.5714%)
+Total multi correct:  2 (100.0%)
+Total alignments:     9
+X
+OFF=0 unequal_pairs >unequal.sam
+run check_pair unequal.sam 0 7 0 0 ue
+expect_status 0 "unequal lengths"
+expect_out_file expected
+expect_file_eq ue_wrong.sam /dev/null
+# With the map, chr1 positions from 150 on lie 10 bases further in the
+# mutated genome, so each pair is aligned 10 bases before its origin (and
+# wiggle 1 allows for map entries lying one above).
+OFF=10 unequal_pairs >unequal_map.sam
+run check_pair edited.map unequal_map.sam 1 7 0 0 um
+expect_status 0 "unequal lengths, map"
+expect_out_file expected
+expect_file_eq um_wrong.sam /dev/null
+
+# The same through the simulator and the aligner: every pair of error-free
+# reads, read 1 or read 2 the longer, lies at its origin.
+zcat "$DATA/lambda.fa.gz" >lambda.fa
+run index lambda.fa 14 lambda.tidx
+expect_status 0 "index lambda"
+for lens in "100 75" "75 100"; do
+  # shellcheck disable=SC2086
+  run pair_reads lambda.fa $lens 300 0 250 25 0 sim
+  expect_status 0 "pair_reads $lens"
+  run align lambda.tidx -1 sim_1.fq -2 sim_2.fq
+  cp out sim.sam
+  run check_pair sim.sam 0 300 0 0 sim
+  expect_status 0 "check_pair $lens"
+  CHECKS=$((CHECKS + 1))
+  grep -qxF 'Total reads correct:  300 (100.0%)' out ||
+    fail "$lens: $(sed -n 2,3p out | tr '\n' ' ')"
+done
+
 # A pair on a sequence the map lacks ends the run with status 1.
 sed 's/chr1/chr9/g' "$D/pair_map.sam" >chr9.sam
 run check_pair edited.map chr9.sam 1 3 0 0 u
