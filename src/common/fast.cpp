@@ -413,6 +413,10 @@ bool fast::open(const std::string &name) {
     file_open = false;
     // A caller looping until l turns negative stops at once.
     l = -1;
+    // zlib refuses a descriptor that can be read only when it cannot get
+    // memory for its state: the file is fine, the run is short of memory.
+    if (usable)
+      throw std::bad_alloc();
     return false;
   }
   gzbuffer(fp, 1u << 17);

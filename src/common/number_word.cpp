@@ -6,12 +6,15 @@
 #include <iostream>
 #include <sstream>
 
+#include "common/strings.h"
+
 namespace {
 
 // Extracts one T from the whole word; blanks may surround it.
 template <typename T> bool whole_of(const std::string &word, T &value) {
   std::istringstream is(word);
   is >> value;
+  throw_if_bad(is);
   if (is.fail())
     return false;
   is >> std::ws;
@@ -33,6 +36,7 @@ int whole_side(const std::string &word, int64_t min, int64_t max) {
   std::istringstream is(word);
   long long v = 0;
   is >> v;
+  throw_if_bad(is);
   // Stream extraction gives a number too large for its type as the type's
   // end, with the failure.
   const bool past = is.fail() && (v == LLONG_MAX || v == LLONG_MIN);
@@ -52,7 +56,7 @@ int whole_side(const std::string &word, int64_t min, int64_t max) {
 std::string real_text(double v) {
   std::ostringstream os;
   os << v;
-  return os.str();
+  return stream_text(os);
 }
 
 } // namespace

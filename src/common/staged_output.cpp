@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <iostream>
+#include <new>
 #include <pthread.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -390,7 +391,9 @@ bool open_staged(staged_outputs_t &run, const std::string &path,
   if (!s.buf->is_open()) {
     s.buf.reset();
     close(fd);
-    return false;
+    // A descriptor open for writing is refused only when there is no memory
+    // for its stream: the output is fine, the run is short of memory.
+    throw std::bad_alloc();
   }
   s.os.rdbuf(s.buf.get());
   return true;

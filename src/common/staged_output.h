@@ -57,7 +57,8 @@ struct staged_stream_t {
   std::ostream os{nullptr};
 };
 
-// stage_output, with `s` writing to its descriptor. False when it fails.
+// stage_output, with `s` writing to its descriptor. False when it fails;
+// std::bad_alloc when there is no memory for the stream.
 bool open_staged(staged_outputs_t &run, const std::string &path,
                  staged_stream_t &s);
 // Flushes and closes `s`: true when every byte written reached its file,

@@ -2,6 +2,7 @@
 
 #include <iomanip>
 #include <iostream>
+#include <new>
 
 namespace {
 
@@ -15,12 +16,23 @@ char upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 
 } // namespace
 
+void throw_if_bad(const std::ios &s) {
+  if (s.bad())
+    throw std::bad_alloc();
+}
+
+std::string stream_text(const std::ostringstream &os) {
+  throw_if_bad(os);
+  return os.str();
+}
+
 std::vector<std::string> split(const std::string &s, char delim) {
   std::vector<std::string> out;
   std::istringstream is(s);
   std::string piece;
   while (std::getline(is, piece, delim))
     out.push_back(piece);
+  throw_if_bad(is);
   return out;
 }
 
@@ -30,6 +42,7 @@ std::vector<std::string> split(const std::string &s) {
   std::string word;
   while (is >> word)
     out.push_back(word);
+  throw_if_bad(is);
   return out;
 }
 

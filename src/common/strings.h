@@ -5,11 +5,18 @@
 #include <string>
 #include <vector>
 
+// A string stream whose buffer cannot grow catches the std::bad_alloc,
+// sets badbit and goes on, so its text would be silently cut: these hand
+// the failure on as the std::bad_alloc it was. A parse failure (failbit
+// alone) is left to the caller.
+void throw_if_bad(const std::ios &s);
+std::string stream_text(const std::ostringstream &os);
+
 // Number <-> text through string streams, as the report formats expect.
 template <typename T> std::string toStr(T value) {
   std::ostringstream os;
   os << value;
-  return os.str();
+  return stream_text(os);
 }
 
 // No failure check: text without a number yields 0 (value-initialised).
@@ -17,6 +24,7 @@ template <typename T> T strTo(std::string text) {
   std::istringstream is(text);
   T value{};
   is >> value;
+  throw_if_bad(is);
   return value;
 }
 

@@ -10,13 +10,13 @@ std::string format_single_truth_name(int64_t num, const std::string &chr,
   std::ostringstream os;
   os << num << ';' << chr << ':' << pos << ';' << num_mismatch << ';'
      << direction;
-  return os.str();
+  return stream_text(os);
 }
 
 std::string format_single_random_truth_name(int64_t num) {
   std::ostringstream os;
   os << num << ";*:*;*";
-  return os.str();
+  return stream_text(os);
 }
 
 std::string format_pair_truth_name(int64_t num, const std::string &chr,
@@ -26,14 +26,14 @@ std::string format_pair_truth_name(int64_t num, const std::string &chr,
   std::ostringstream os;
   os << num << ';' << chr << ':' << pos1 << ';' << pos2 << ';' << template_len
      << ';' << direction << '/' << mate;
-  return os.str();
+  return stream_text(os);
 }
 
 std::string format_pair_random_truth_name(int64_t num, int32_t template_len,
                                           int direction, int mate) {
   std::ostringstream os;
   os << num << ";*:*;*;" << template_len << ';' << direction << '/' << mate;
-  return os.str();
+  return stream_text(os);
 }
 
 // Field 2 is "chr:pos". Without a ':' the whole field serves as both the

@@ -21,7 +21,7 @@ void write_histogram(out_file_t &out, const std::map<int, int64_t> &counts,
     line << entry.first << "," << entry.second << ",";
     output_percentage(line, uint64_t(total), uint64_t(cumulative));
     line << "\n";
-    out_put(out, line.str());
+    out_put(out, stream_text(line));
   }
 }
 

@@ -1,6 +1,7 @@
 #include "tools/tool_io.h"
 
 #include <iostream>
+#include <new>
 #include <unistd.h>
 
 #include "common/path_utils.h"
@@ -26,8 +27,12 @@ bool out_create(out_file_t &o, int fd, const std::string &path) {
   o.owned = o.f != nullptr;
   if (!o.f) {
     o.failed = true;
-    if (fd >= 0)
+    if (fd >= 0) {
       close(fd);
+      // A descriptor open for writing is refused only when there is no
+      // memory for its stream: the output is fine, the run is short of it.
+      throw std::bad_alloc();
+    }
   }
   return o.f != nullptr;
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <new>
 #include <sstream>
 
 #include "common/strings.h"
@@ -14,6 +15,29 @@ std::string pct(uint64_t total, uint64_t part) {
 }
 
 using words = std::vector<std::string>;
+
+// Bytes a limited allocator may still give, as a nearly full memory would.
+size_t budget = 0;
+
+template <typename T> struct limited_alloc {
+  using value_type = T;
+  limited_alloc() = default;
+  template <typename U> limited_alloc(const limited_alloc<U> &) {}
+  T *allocate(size_t n) {
+    if (n * sizeof(T) > budget)
+      throw std::bad_alloc();
+    budget -= n * sizeof(T);
+    return static_cast<T *>(::operator new(n * sizeof(T)));
+  }
+  void deallocate(T *p, size_t) { ::operator delete(p); }
+  bool operator==(const limited_alloc &) const { return true; }
+  bool operator!=(const limited_alloc &) const { return false; }
+};
+
+using limited_string =
+    std::basic_string<char, std::char_traits<char>, limited_alloc<char>>;
+using limited_ostringstream =
+    std::basic_ostringstream<char, std::char_traits<char>, limited_alloc<char>>;
 
 } // namespace
 
@@ -84,6 +108,32 @@ TEST(Strings, NumberText) {
   EXPECT_EQ(strTo<unsigned long>("18446744073709551615"),
             18446744073709551615UL);
   EXPECT_DOUBLE_EQ(strTo<double>("2.5e3x"), 2500.0);
+}
+
+TEST(Strings, StreamThatCannotGrowGivesBadAlloc) {
+  // The library swallows the failure to grow: nothing is thrown, the text
+  // is cut and only badbit tells.
+  budget = 64;
+  limited_ostringstream os;
+  for (int i = 0; i < 20; ++i)
+    os << "0123456789";
+  EXPECT_TRUE(os.bad());
+  EXPECT_THROW(throw_if_bad(os), std::bad_alloc);
+  budget = 64;
+  std::istringstream is(std::string(1000, 'x'));
+  limited_string piece;
+  std::getline(is, piece);
+  EXPECT_THROW(throw_if_bad(is), std::bad_alloc);
+  // A number that is no number is a parse failure, not a memory one.
+  std::istringstream word("abc");
+  int v = 0;
+  word >> v;
+  EXPECT_NO_THROW(throw_if_bad(word));
+  std::ostringstream text;
+  text << 12 << 'x';
+  EXPECT_EQ(stream_text(text), "12x");
+  text.setstate(std::ios::badbit);
+  EXPECT_THROW(stream_text(text), std::bad_alloc);
 }
 
 TEST(Timer, ElapsedTime) {
