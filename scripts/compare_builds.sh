@@ -596,6 +596,45 @@ chmod +x "$IN/fsize.sh"
 head -n 1200 "$IN/reads.fq" >"$IN/reads300.fq"
 PREP=$OLDOUT WRAP=$IN/fsize.sh case_ fsize_check_single check_single "$IN/wrong.sam" 0 20 0 o
 PREP='echo earlier >hy.fq' WRAP=$IN/fsize.sh case_ fsize_align_hybrid align "$IDX" -1 "$IN/reads300.fq" -y hy -p 1
+# Differ on purpose: with mates of different lengths, a first mate that
+# aligned reverse is judged from where it starts, pos2 plus the second
+# mate's length less its own (the pair_reads case above has 100 and 90).
+case_ pair_reads_unequal pair_reads "$IN/mut.fa" 100 75 600 0 250 25 0 un
+case_ pair_reads_unequal_rev pair_reads "$IN/mut.fa" 75 100 600 0 250 25 0 nu
+for p in un nu; do
+  sim=pair_reads_unequal
+  [ $p = nu ] && sim=pair_reads_unequal_rev
+  case_ align_paired_$p align "$IN/multi1.tidx" -1 "$(from_old $sim ${p}_1.fq)" \
+    -2 "$(from_old $sim ${p}_2.fq)" -p 1
+  sort_sam "$(from_old align_paired_$p out)" "$IN/$p.sorted.sam"
+  case_ check_pair_$p check_pair "$IN/$p.sorted.sam" 3 600 0 0 c$p
+  case_ check_pair_map_$p check_pair "$IN/mut.fa.map" "$IN/$p.sorted.sam" 3 600 0 0 m$p
+done
+# The same with equal lengths stays as it was.
+case_ pair_reads_equal pair_reads "$IN/mut.fa" 100 100 600 0 250 25 0 eq
+case_ align_paired_eq align "$IN/multi1.tidx" -1 "$(from_old pair_reads_equal eq_1.fq)" \
+  -2 "$(from_old pair_reads_equal eq_2.fq)" -p 1
+sort_sam "$(from_old align_paired_eq out)" "$IN/eq.sorted.sam"
+case_ check_pair_eq check_pair "$IN/eq.sorted.sam" 0 600 0 0 ceq
+case_ check_pair_map_eq check_pair "$IN/mut.fa.map" "$IN/eq.sorted.sam" 1 600 0 0 meq
+# Differ on purpose: a first '@' record that lost its '+' line is cut short
+# when only empty records follow it, and a '>' record does not show the
+# '@' records' kind, so an '@' record with a '+' line after one names the
+# first record as damaged.
+printf '@r1\nACGTACGTAC\nIIIII>IIII\n' >"$IN/held_gt_end.fq"
+printf '@r1\nACGTACGTAC\nIIIIIIIIII\n>\n' >"$IN/held_empty_end.fq"
+printf '@r1\nACGTACGTAC\nIIIII>II\nIII\n@r2\nACGTACGTAC\n+\nIIIIIIIIII\n' >"$IN/held_gt_rec.fq"
+printf '@a\nACGTACGTAC\n>b\nGGGG\n@c\nACGT\n+\nIIII\n' >"$IN/held_fasta_rec.fq"
+# The same, whole mixed files, stay as they were.
+printf '@a\nACGT\n>b\nGG\n@c\nTT\n' >"$IN/mixed_bare.fq"
+printf '@a\nACGTACGT\n>b\nGG\nTT\n>c\nAAAA\n' >"$IN/mixed_bare_end.fq"
+for f in held_gt_end held_empty_end held_gt_rec held_fasta_rec mixed_bare mixed_bare_end; do
+  gzip -c "$IN/$f.fq" >"$IN/$f.fq.gz"
+  case_ held_fastq_stats_$f fastq_stats "$IN/$f.fq"
+  case_ held_fastq_stats_${f}_gz fastq_stats "$IN/$f.fq.gz"
+  case_ held_align_$f align "$IDX" -1 "$IN/$f.fq.gz" -p 1
+  PREP=$OLDOUT case_ held_fq_len_filter_$f fq_len_filter 1 o "$IN/$f.fq"
+done
 
 echo "$SAME same, $DIFFS different"
 if [ "$DIFFS" -gt 0 ]; then
