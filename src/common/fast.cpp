@@ -290,10 +290,9 @@ struct kseq_t {
   // empty, until the kind is shown; it is the one named when the kind is
   // FASTQ.
   int64_t empty_bare = 0;
-  bool has_held = false;
   bool damage_is_record = false; // damage names a record, not the stream
-  // The records read ahead, handed on from held_next; the last one ends
-  // with held_l, which may be the end of the input.
+  // The records read ahead, handed on from held_next while any is left;
+  // the last one ends with held_l, which may be the end of the input.
   std::vector<fast_t> held;
   size_t held_next = 0;
   int held_l = 0;
@@ -560,7 +559,6 @@ const size_t HELD_BYTES_MAX = size_t(4) << 20;
 void drop_held(kseq_t *s) {
   std::vector<fast_t>().swap(s->held);
   s->held_next = 0;
-  s->has_held = false;
 }
 
 // The next record read ahead, with its l.
@@ -607,7 +605,6 @@ int fast::settle_first_bare(fast_t &rec) {
     drop_held(seq);
     return l = drop_cut_record(rec);
   }
-  seq->has_held = true;
   return l = first_l;
 }
 
@@ -621,7 +618,7 @@ int fast::next_record(fast_t &rec) {
     l = -1;
     return l;
   }
-  if (seq->has_held)
+  if (!seq->held.empty())
     return l = hand_on_held(seq, rec);
   read_record(rec);
   if (seq->kind_pending)

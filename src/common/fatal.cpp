@@ -1,12 +1,11 @@
 #include "common/fatal.h"
 
-#include <atomic>
-#include <cerrno>
 #include <cstring>
 #include <new>
 #include <stdexcept>
 #include <unistd.h>
 
+#include "common/fd_write.h"
 #include "common/staged_output.h"
 
 namespace {
@@ -21,29 +20,6 @@ thread_local thread_flush_t this_thread;
 
 // Set before the threads that use it start and cleared after they end.
 pthread_mutex_t *output_lock = nullptr;
-std::atomic<bool> ending{false};
-
-void write_stderr(const char *text) {
-  size_t n = std::strlen(text);
-  while (n > 0) {
-    ssize_t w = ::write(STDERR_FILENO, text, n);
-    if (w < 0 && errno == EINTR)
-      continue;
-    if (w <= 0)
-      return;
-    text += w;
-    n -= size_t(w);
-  }
-}
-
-// A thread that failed after another one: the other says why and ends the
-// process, which needs the output lock if this thread holds it.
-[[noreturn]] void give_way() {
-  if (this_thread.holds_output)
-    unlock_output();
-  for (;;)
-    pause();
-}
 
 } // namespace
 
@@ -79,13 +55,13 @@ const char *exception_reason() noexcept {
 }
 
 void fatal_exit(const char *message, int status) {
-  if (ending.exchange(true))
-    give_way();
+  // The lock is never given back: a thread that fails after this one waits
+  // for it until the process ends, without a word.
   if (output_lock && !this_thread.holds_output)
     lock_output();
   if (this_thread.flush)
     this_thread.flush(this_thread.ctx);
-  write_stderr(message);
+  write_all(STDERR_FILENO, message, std::strlen(message));
   // No destructor runs: the run's unfinished outputs go here.
   remove_staged_temps();
   _exit(status);

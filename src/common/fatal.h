@@ -6,10 +6,10 @@
 // still be running, so the process ends with _exit: static destructors and
 // exit handlers would tear down what those threads still use.
 //
-// Several threads may fail at once. The first to get here ends the process
-// and is the only one that says anything; a later one gets out of its way
-// and waits for the end. The end waits for the output lock (below), so no
-// thread is inside a write when the process ends.
+// Several threads may fail at once. The end takes the output lock (below),
+// so no thread is inside a write when the process ends, and the first
+// failing thread to hold it is the only one that says anything: any other
+// waits for the lock until the process has ended.
 
 // What the calling thread writes before the process ends: the output it
 // has completed. It runs on the failing thread, which holds the output

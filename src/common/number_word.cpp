@@ -53,12 +53,6 @@ int whole_side(const std::string &word, int64_t min, int64_t max) {
   return 0;
 }
 
-std::string real_text(double v) {
-  std::ostringstream os;
-  os << v;
-  return stream_text(os);
-}
-
 } // namespace
 
 bool whole_word(const std::string &word, int64_t min, int64_t max,
@@ -100,8 +94,8 @@ std::string whole_what(int64_t min, int64_t max, const std::string &word) {
 
 std::string real_what(double min, double max) {
   if (max == NO_UPPER_LIMIT)
-    return "a number of at least " + real_text(min);
-  return "a number from " + real_text(min) + " to " + real_text(max);
+    return "a number of at least " + toStr(min);
+  return "a number from " + toStr(min) + " to " + toStr(max);
 }
 
 std::string number_complaint(const std::string &what, const std::string &word) {

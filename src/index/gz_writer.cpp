@@ -9,6 +9,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "common/fd_write.h"
 #include "index/gz_member.h"
 
 namespace {
@@ -93,19 +94,6 @@ void compress_loop(member_pool_t *pool) {
   }
   hold.unlock();
   libdeflate_free_compressor(c);
-}
-
-bool write_all(int fd, const unsigned char *p, size_t n) {
-  while (n > 0) {
-    const ssize_t got = write(fd, p, n);
-    if (got < 0 && errno == EINTR)
-      continue;
-    if (got <= 0)
-      return false;
-    p += got;
-    n -= size_t(got);
-  }
-  return true;
 }
 
 // Writes the oldest block in flight once its member is ready.

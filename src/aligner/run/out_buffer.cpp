@@ -1,23 +1,15 @@
 #include "aligner/run/out_buffer.h"
 
-#include <cerrno>
 #include <cstring>
-#include <unistd.h>
+
+#include "common/fd_write.h"
 
 namespace {
 
-void write_all(out_buffer_t &b, const char *p, size_t n) {
-  while (n > 0 && !b.failed) {
-    ssize_t w = ::write(b.fd, p, n);
-    if (w < 0 && errno == EINTR)
-      continue;
-    if (w <= 0) {
-      b.failed = true;
-      return;
-    }
-    p += w;
-    n -= static_cast<size_t>(w);
-  }
+// Once a write has failed, nothing more is written.
+void write_out(out_buffer_t &b, const char *p, size_t n) {
+  if (!b.failed && !::write_all(b.fd, p, n))
+    b.failed = true;
 }
 
 } // namespace
@@ -38,7 +30,7 @@ void out_buffer_write(out_buffer_t &b, const char *text, size_t n) {
   if (b.used + n > b.capacity) {
     out_buffer_flush(b);
     if (n > b.capacity) {
-      write_all(b, text, n);
+      write_out(b, text, n);
       return;
     }
   }
@@ -53,12 +45,12 @@ void out_buffer_write(out_buffer_t &b, const char *text, size_t n) {
 }
 
 bool out_buffer_flush(out_buffer_t &b) {
-  write_all(b, b.data.data(), b.used);
+  write_out(b, b.data.data(), b.used);
   b.used = 0;
   return !b.failed;
 }
 
 void out_buffer_write_through(out_buffer_t &b, const char *text, size_t n) {
   out_buffer_flush(b);
-  write_all(b, text, n);
+  write_out(b, text, n);
 }
