@@ -246,6 +246,7 @@ int run_checker(const args_t &args, const checker_t &checker) {
   sam_grouper_t g;
   g.in = &f.sam_file;
   g.cut_pair_names = checker.cut_pair_names;
+  g.refuse_coordinate_sorted = checker.needs_name_order;
   aln_list_t aln_list;
   int64_t all_reads = 0;
   while (next_sam_group(g, aln_list)) {
@@ -258,6 +259,14 @@ int run_checker(const args_t &args, const checker_t &checker) {
   }
   if (report_input_failure(f.sam_file))
     return 1;
+  if (g.coordinate_sorted) {
+    std::cerr << "ERROR: " << a.sam_filename
+              << " is sorted by coordinate (SO:coordinate), so the lines of "
+                 "one pair are apart: sort it by read name first (samtools "
+                 "sort -n -O sam)"
+              << std::endl;
+    return 1;
+  }
   if (g.short_lines > 0)
     std::cerr << "Warning: skipped " << g.short_lines
               << " SAM lines with fewer than " << SAM_MIN_COLUMNS << " columns"

@@ -82,6 +82,8 @@ struct checker_t {
   bool has_min_len;
   bool show_lengths;
   bool cut_pair_names;
+  // Refuses a SAM file sorted by coordinate, where a group cannot be whole.
+  bool needs_name_order;
   check_kernel_fn kernel;
 };
 

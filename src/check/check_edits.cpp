@@ -254,8 +254,26 @@ bool close_outputs(edits_outputs_t &out, const std::string &prefix,
 } // namespace
 
 bool is_snp_call(const std::string &ref, const std::string &alt) {
-  return ref.size() <= 1 &&
-         (alt.size() <= 1 || alt.find(',') != std::string::npos);
+  if (ref.size() > 1)
+    return false;
+  if (alt.size() <= 1)
+    return true;
+  if (alt.find(',') == std::string::npos)
+    return false;
+  // A listed allele longer than one base inserts bases after REF's; one in
+  // angle brackets (the "any other allele" of some callers) names no bases.
+  size_t start = 0;
+  while (start <= alt.size()) {
+    size_t end = alt.find(',', start);
+    if (end == std::string::npos)
+      end = alt.size();
+    const bool symbolic =
+        end - start > 1 && alt[start] == '<' && alt[end - 1] == '>';
+    if (end - start > 1 && !symbolic)
+      return false;
+    start = end + 1;
+  }
+  return true;
 }
 
 bool near_indel(const std::vector<edit_t> &indels, uint32_t pos,

@@ -18,7 +18,8 @@ struct edit_counts_t {
 };
 
 // A call with a REF of at most one base is a SNP call when its ALT is at most
-// one base or lists alternatives; every other call is an indel call.
+// one base, or lists alternatives none of which is longer than one base (a
+// symbolic one, "<...>", aside); every other call is an indel call.
 bool is_snp_call(const std::string &ref, const std::string &alt);
 
 // True when a true indel of `indels` starts within `wiggle_indel_snp` bases

@@ -6,6 +6,7 @@
 #include "check/check_common.h"
 #include "commands.h"
 #include "common/constants.h"
+#include "common/number_word.h"
 #include "common/strings.h"
 #include "simulate/truth_name.h"
 
@@ -69,13 +70,32 @@ void read_lengths(const aln_list_t &aln_list, int64_t &len1, int64_t &len2) {
   }
 }
 
-// The name's pos2 is where the template's last read_len2 bases start, but a
-// first mate aligned reverse covers its last read_len1 bases. Without both
-// lengths the difference is unknown, and pos2 stays the truth.
-int64_t reverse_first_truth(const aln_list_t &aln_list,
-                            const truth_name_t &truth) {
-  int64_t len1, len2;
-  read_lengths(aln_list, len1, len2);
+// The template length the name gives in its fourth field; 0 when there is
+// no such field or it holds no length.
+int64_t name_template_len(const truth_name_t &truth) {
+  int64_t tlen = 0;
+  if (truth.fields.size() < 4 ||
+      !whole_word(truth.fields[3], 1, INT32_MAX, tlen))
+    return 0;
+  return tlen;
+}
+
+// A mate that aligned reverse ends at the template's end, so it starts its
+// own length before it: pos1 + tlen - len. Its own length, not the name's
+// read length, is what a 3'-trimmed mate still covers. False when the
+// template length or the mate's length is unknown, or the sum overflows.
+bool template_end_start(int64_t pos1, int64_t tlen, int64_t len,
+                        int64_t &start) {
+  int64_t end;
+  return tlen > 0 && len > 0 && !__builtin_add_overflow(pos1, tlen, &end) &&
+         !__builtin_sub_overflow(end, len, &start);
+}
+
+// Without its own length or the template's, a reverse first mate keeps the
+// older estimate: pos2 moved by the difference of the two mates' lengths,
+// or pos2 itself when either length is unknown.
+int64_t reverse_first_fallback(const truth_name_t &truth, int64_t len1,
+                               int64_t len2) {
   const int64_t pos = truth.pos_next, diff = len2 - len1;
   // A name's pos2 can be any 64-bit number; the sum must not overflow.
   if (len1 == 0 || len2 == 0 || (diff > 0 && pos > INT64_MAX - diff) ||
@@ -84,11 +104,37 @@ int64_t reverse_first_truth(const aln_list_t &aln_list,
   return pos + diff;
 }
 
+// Where each mate truly starts, for either strand of the first mate: a
+// forward mate at pos1, a reverse one at the template's end less its own
+// length. Where that is unknown, a reverse second mate is taken at the
+// name's pos2.
+struct mate_truths_t {
+  int64_t forward_first = 0, forward_second = 0; // first mate forward
+  int64_t reverse_first = 0, reverse_second = 0; // first mate reverse
+};
+
+mate_truths_t mate_truths(const aln_list_t &aln_list,
+                          const truth_name_t &truth) {
+  mate_truths_t t;
+  if (!truth.sim || truth.random)
+    return t;
+  int64_t len1, len2;
+  read_lengths(aln_list, len1, len2);
+  const int64_t tlen = name_template_len(truth);
+  t.forward_first = truth.pos;
+  if (!template_end_start(truth.pos, tlen, len2, t.forward_second))
+    t.forward_second = truth.pos_next;
+  if (!template_end_start(truth.pos, tlen, len1, t.reverse_first))
+    t.reverse_first = reverse_first_fallback(truth, len1, len2);
+  t.reverse_second = truth.pos;
+  return t;
+}
+
 // Judges a first-mate line of the group: its POS and PNEXT against the two
 // truths, swapped when the first mate aligned reverse. Returns false when
 // the map lacks its sequence.
-bool judge_first_mate(const sam_line_t &line, const aln_list_t &aln_list,
-                      const truth_name_t &truth, check_context_t &ctx,
+bool judge_first_mate(const sam_line_t &line, const truth_name_t &truth,
+                      const mate_truths_t &truths, check_context_t &ctx,
                       bool &mapped) {
   const std::string &rname = line[2];
   const std::string &rnext = line[6] == "=" ? rname : line[6];
@@ -97,9 +143,9 @@ bool judge_first_mate(const sam_line_t &line, const aln_list_t &aln_list,
   const int64_t pos = strTo<long>(line[3]);
   const int64_t pnext = strTo<long>(line[7]);
   const bool swap = !(strTo<int>(line[1]) & FLAG_REVERSE);
-  const int64_t want_first =
-      swap ? truth.pos : reverse_first_truth(aln_list, truth);
-  const int64_t want_second = swap ? truth.pos_next : truth.pos;
+  const int64_t want_first = swap ? truths.forward_first : truths.reverse_first;
+  const int64_t want_second =
+      swap ? truths.forward_second : truths.reverse_second;
   bool mapped_first, mapped_second;
   if (ctx.map_exists) {
     const std::vector<uint32_t> *refmap = map_for(ctx, rname);
@@ -151,6 +197,7 @@ bool check_pair_kernel(aln_list_t &aln_list, check_context_t &ctx,
   bool good_read = false, mapped = false, mapq_good = true;
   int64_t len1, len2;
   mate_lengths(aln_list, len1, len2);
+  const mate_truths_t truths = mate_truths(aln_list, truth);
   // A pair with both mates shorter than min_len is not examined.
   if (len1 >= ctx.min_len || len2 >= ctx.min_len) {
     for (const sam_line_t &line : aln_list) {
@@ -161,7 +208,7 @@ bool check_pair_kernel(aln_list_t &aln_list, check_context_t &ctx,
       if (!truth.sim && (tlen > MAX_REAL_TLEN || tlen == 0))
         good_read = false;
       if (strTo<int>(line[1]) & FLAG_FIRST) {
-        if (!judge_first_mate(line, aln_list, truth, ctx, mapped)) {
+        if (!judge_first_mate(line, truth, truths, ctx, mapped)) {
           aln_list.clear();
           return false;
         }
@@ -187,6 +234,7 @@ int check_pair(args_t args) {
   checker.count_name = "num_pairs";
   checker.has_min_len = true;
   checker.show_lengths = false;
+  checker.needs_name_order = true;
   checker.cut_pair_names = true;
   checker.kernel = check_pair_kernel;
   return run_checker(args, checker);

@@ -122,6 +122,7 @@ int check_single(args_t args) {
   checker.count_name = "num_reads";
   checker.has_min_len = false;
   checker.show_lengths = true;
+  checker.needs_name_order = false;
   checker.cut_pair_names = false;
   checker.kernel = check_single_kernel;
   return run_checker(args, checker);

@@ -5,10 +5,24 @@
 
 namespace {
 
+// An @HD line whose sort order is "coordinate".
+bool says_coordinate_sorted(const std::string &text) {
+  if (text.compare(0, 4, "@HD\t") != 0)
+    return false;
+  for (const std::string &field : split(text, '\t'))
+    if (field == "SO:coordinate")
+      return true;
+  return false;
+}
+
 bool read_record(sam_grouper_t &g, sam_line_t &line) {
   std::string text;
   while (next_line(*g.in, text)) {
     trim2(text);
+    if (g.refuse_coordinate_sorted && says_coordinate_sorted(text)) {
+      g.coordinate_sorted = true;
+      return false;
+    }
     if (text.empty() || text[0] == '@')
       continue;
     line = split(text, '\t');

@@ -20,6 +20,11 @@ struct sam_grouper_t {
   // Mates are named alike up to the first blank, TAB or '/': with this set,
   // QNAME is replaced by that cut name as soon as a line is read.
   bool cut_pair_names = false;
+  // With this set, an @HD line that says the file is sorted by coordinate
+  // ends the reading and sets coordinate_sorted: the mates of a pair are
+  // then apart, and no group can be whole.
+  bool refuse_coordinate_sorted = false;
+  bool coordinate_sorted = false;
   sam_line_t pending; // first line of the next group, already read
   bool has_pending = false;
   uint64_t short_lines = 0;
@@ -27,5 +32,6 @@ struct sam_grouper_t {
 
 // Fills aln_list with the next group: the adjacent record lines with the
 // same QNAME. Header lines ("@") and blank lines are skipped wherever they
-// stand. Returns false at the end of the input, or where it failed.
+// stand. Returns false at the end of the input, where it failed, or at a
+// coordinate-sorted header that is refused.
 bool next_sam_group(sam_grouper_t &g, aln_list_t &aln_list);

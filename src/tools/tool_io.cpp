@@ -37,6 +37,14 @@ bool out_create(out_file_t &o, int fd, const std::string &path) {
   return o.f != nullptr;
 }
 
+// Makes room for a whole record before any of it is added, so that a
+// buffer that cannot grow throws with only whole records in it: what a
+// failed run leaves on its output ends at a record's end.
+void reserve_record(std::string &b, size_t len) {
+  if (b.capacity() - b.size() < len)
+    b.reserve(b.size() + len);
+}
+
 } // namespace
 
 out_file_t::~out_file_t() { out_close(*this); }
@@ -57,6 +65,8 @@ void out_put(out_file_t &o, const std::string &text) {
 
 void out_fastq(out_file_t &o, const fast_t &rec, const std::string &suffix) {
   std::string &b = o.buf;
+  reserve_record(b, rec.name.size() + suffix.size() + rec.seq.size() +
+                        rec.qual.size() + 6);
   b += '@';
   b += rec.name;
   b += suffix;
@@ -71,6 +81,7 @@ void out_fastq(out_file_t &o, const fast_t &rec, const std::string &suffix) {
 
 void out_fasta(out_file_t &o, const fast_t &rec, const std::string &suffix) {
   std::string &b = o.buf;
+  reserve_record(b, rec.name.size() + suffix.size() + rec.seq.size() + 3);
   b += '>';
   b += rec.name;
   b += suffix;

@@ -56,6 +56,17 @@ TEST(CheckEdits, CallKinds) {
   EXPECT_FALSE(is_snp_call("A", "GT"));
   EXPECT_FALSE(is_snp_call("AC", "A"));
   EXPECT_FALSE(is_snp_call("AC", "G,T"));
+  EXPECT_TRUE(is_snp_call("A", "*,T"));
+  EXPECT_TRUE(is_snp_call("A", "G,"));
+  // An allele longer than one base, in any place of the list, is an indel.
+  EXPECT_FALSE(is_snp_call("G", "GTTG,GTT"));
+  EXPECT_FALSE(is_snp_call("G", "A,GT"));
+  EXPECT_FALSE(is_snp_call("G", "GT,A"));
+  EXPECT_FALSE(is_snp_call("G", "A,C,GTT"));
+  // A symbolic allele names no bases; alone it is still an indel call.
+  EXPECT_TRUE(is_snp_call("G", "A,<*>"));
+  EXPECT_FALSE(is_snp_call("G", "GT,<*>"));
+  EXPECT_FALSE(is_snp_call("G", "<*>"));
 }
 
 TEST(CheckEdits, ExactSnpIsCorrect) {

@@ -46,7 +46,20 @@ start_kb=4000
 while ! starts $start_kb; do start_kb=$((start_kb + 512)); done
 while starts $((start_kb - STEP_KB)); do start_kb=$((start_kb - STEP_KB)); done
 
-# sweep NAME ARGS...: the command's whole run, then every capped one.
+# whole_records N: capped.out is the start of the whole run's output and
+# ends at the end of a record of N lines (or is empty).
+whole_records() {
+  local bytes lines
+  bytes=$(wc -c <capped.out)
+  lines=$(wc -l <capped.out)
+  [ "$bytes" = 0 ] && return 0
+  cmp -s -n "$bytes" capped.out whole.out && [ "$(tail -c 1 capped.out | od -An -tx1 | tr -d ' ')" = 0a ] &&
+    [ $((lines % $1)) = 0 ]
+}
+
+# sweep NAME ARGS...: the command's whole run, then every capped one. With
+# RECORD_LINES set, what a failed run leaves on standard output must be
+# whole records of that many lines.
 sweep() {
   local name=$1 kb=$((start_kb - STEP_KB)) whole_runs=0 status last
   shift
@@ -79,6 +92,11 @@ sweep() {
       [ "$last" = "ERROR: $name: not enough memory" ] &&
         [ -z "$(ls -A capped)" ] ||
         fail "$name at $kb kB: status 1 with [$last], files [$(ls -A capped)]"
+      [ -z "${RECORD_LINES:-}" ] || {
+        CHECKS=$((CHECKS + 1))
+        whole_records "$RECORD_LINES" ||
+          fail "$name at $kb kB: standard output ends in a cut record [$(tail -n 1 capped.out | cut -c 1-40)]"
+      }
       ;;
     134)
       whole_runs=0
@@ -102,4 +120,10 @@ sweep check_single check_single ../r.sam 5 2000 0 cs
 sweep check_pair check_pair ../p.sam 5 300 0 0 cp
 sweep single_reads single_reads ../l.fa 100 300 1 1
 sweep pair_reads pair_reads ../l.fa 100 75 300 0 250 25 0 pr
+# The tools that write records to standard output build each one in their
+# output buffer.
+awk 'NR % 4 == 2' r.fq >raw.txt
+RECORD_LINES=2 sweep raw2fasta raw2fasta ../raw.txt
+RECORD_LINES=4 sweep qual_convert qual_convert S I ../r.fq
+RECORD_LINES=4 sweep fastq_trim fastq_trim 30 20 ../r.fq
 finish

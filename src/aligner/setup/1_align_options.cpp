@@ -1,8 +1,11 @@
 #include "aligner/setup/1_align_options.h"
 
+#include <cerrno>
 #include <climits>
-#include <fstream>
+#include <fcntl.h>
 #include <iostream>
+#include <new>
+#include <unistd.h>
 
 #include "aligner/setup/2_pen_tester.h"
 #include "aligner/setup/param_reader.h"
@@ -111,9 +114,17 @@ bool int_val(const param_reader &r, const char *name, int64_t min, int64_t max,
   return true;
 }
 
+// A plain open, not a stream: a stream's buffer can fail for want of
+// memory, and that must not be told as a file that cannot be opened.
 bool can_read(const std::string &name) {
-  std::ifstream f(name.c_str());
-  return f.good();
+  const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOMEM)
+      throw std::bad_alloc();
+    return false;
+  }
+  close(fd);
+  return true;
 }
 
 int read_files_opt(const param_reader &r, tolve_params_t *p,

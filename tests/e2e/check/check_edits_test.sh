@@ -114,6 +114,33 @@ SNP Variants called correct:   2 (28.5714%)" ] || fail "rule off: $(cat out)"
 { vcf_line chr1 52; vcf_line chr1 150; vcf_line chr1 198; vcf_line chr1 400; } >expected.wrong_snp
 expect_file_eq n.wrong_snp expected.wrong_snp
 
+# Multi-allelic calls: one with a longer allele is an indel call and finds
+# the true insertion it sits on; one whose alleles are all single bases
+# stays a SNP call, echoed to standard error.
+printf 'c1\t100\tINS\t3\tTTG\nc1\t300\tSNP\tA\tC\n' >multi.edits
+printf '##fileformat=VCFv4.2\n#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\n' >multi.vcf
+printf 'c1\t100\t.\tG\tGTTG,GTT\t100\t.\t.\n' >>multi.vcf
+printf 'c1\t300\t.\tA\tC,T\t100\t.\t.\n' >>multi.vcf
+run check_edits multi.edits multi.vcf 0 0 1 20 mu
+expect_status 0 "multi-allelic calls"
+cat >expected <<'X'
+Quality limit: 20
+Total SNP variants called:     1
+SNP Variants called correct:   1(100.0%)
+Total real SNP variants:       1
+Real SNP variants called:      1(100.0%)
+Total indel variants called:   1
+indel Variants called correct: 1(100.0%)
+Total real indel variants:     1
+Real indel variants called:    1(100.0%)
+X
+expect_out_file expected
+expect_err_is "Reading edits file... " "Reading VCF file... " \
+  "$(printf 'c1\t300\t.\tA\tC,T\t100\t.\t.')"
+for f in missed wrong_snp missed_indel wrong_indel; do
+  expect_file_eq mu.$f /dev/null
+done
+
 # An empty VCF: nothing called, every truth line missed.
 : >empty.vcf
 run check_edits "$E" empty.vcf 0 5 2 2.5 e

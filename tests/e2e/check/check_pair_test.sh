@@ -82,7 +82,9 @@ expect_file_eq p_wrong.fq expected.fq
 CHECKS=$((CHECKS + 1))
 [ "$(head -c 7 p_wrong.fq)" = "@5;chr1" ] && grep -qx '@real2' p_wrong.fq || fail "cut names: $(head -n 1 p_wrong.fq)"
 
-# Wider wiggle, no MAPQ or length limits.
+# Wider wiggle, no MAPQ or length limits. Short pair 5 stands for mates
+# cut at their 3' ends: its reverse mate starts its own 10 bases before the
+# template's end (990), not at the name's pos2 (950).
 run check_pair "$D/pair.sam" 5 10 0 0 q
 expect_status 0 "wiggle 5"
 cat >expected <<'X'
@@ -123,13 +125,17 @@ expect_err_is "Number of Chromosomes: 2"
 grep -E '^3;' "$D/pair_map.sam" | sed -E 's#^([^\t/ ]*)[^\t]*#\1#; s/$/\t/' >expected.sam
 expect_file_eq m_wrong.sam expected.sam
 
-# Mates of different lengths from reverse templates: the first mate starts
-# read_len1 bases before the template's end, not at pos2 (the start of the
-# last read_len2 bases). Each pair sits exactly at its origin, so every one
-# is correct: pairs 1 and 2 (read 1 longer, read 2 longer), 3 (forward
-# template), 4 and 5 (the second mate's length unknown: no line, or SEQ "*",
-# so pos2 is kept), 6 (a first-mate line with SEQ "*" before the one that
-# shows the length) and 7 (a hard-clipped first-mate line before it).
+# Mates of different lengths, or cut at their 3' ends: a mate that aligned
+# reverse starts its own length before the template's end (pos1 + tlen),
+# whatever the other mate's length. Each pair sits exactly at its origin, so
+# every one is correct: pairs 1 and 2 (reverse templates, read 1 longer,
+# read 2 longer), 3 (a forward template), 4 and 5 (the second mate's length
+# unknown: no line, or SEQ "*"), 6 (a first-mate line with SEQ "*" before
+# the one that shows the length), 7 (a hard-clipped first-mate line before
+# it), 8 (no template length in the name: pos2 moved by the difference of
+# the lengths), 9 (the first mate's length unknown: pos2 itself), 10 and 11
+# (read 2 cut to 20 bases on a forward and on a reverse template) and 12 (a
+# soft clip, which SEQ holds, at the reverse first mate's end).
 # mate NAME FLAG POS CIGAR PNEXT LEN: one line, LEN bases or "*".
 mate() {
   local seq='*' qual='*'
@@ -147,30 +153,40 @@ unequal_pairs() {
   mate '2;chr1:300;450;200;1/2' 163 300 50M 470 50
   mate '3;chr1:300;470;200;0/1' 99 300 50M 470 50
   mate '3;chr1:300;470;200;0/2' 147 470 30M 300 30
-  mate '4;chr1:300;470;200;1/1' 83 470 50M 300 50
-  mate '5;chr1:300;470;200;1/1' 83 470 50M 300 50
-  mate '5;chr1:300;470;200;1/2' 163 300 30M 470 '*'
+  mate '4;chr1:300;470;200;1/1' 83 450 50M 300 50
+  mate '5;chr1:300;470;200;1/1' 83 450 50M 300 50
+  mate '5;chr1:300;470;200;1/2' 163 300 30M 450 '*'
   mate '6;chr1:300;470;200;1/1' 339 900 50M 300 '*'
   mate '6;chr1:300;470;200;1/1' 83 450 50M 300 50
   mate '6;chr1:300;470;200;1/2' 163 300 30M 450 30
   mate '7;chr1:300;470;200;1/1' 2129 800 20H30M 300 30
   mate '7;chr1:300;470;200;1/1' 83 450 50M 300 50
   mate '7;chr1:300;470;200;1/2' 163 300 30M 450 30
+  mate '8;chr1:300;470;x;1/1' 83 450 50M 300 50
+  mate '8;chr1:300;470;x;1/2' 163 300 30M 450 30
+  mate '9;chr1:300;470;200;1/1' 83 470 50M 300 '*'
+  mate '9;chr1:300;470;200;1/2' 163 300 30M 470 30
+  mate '10;chr1:300;470;200;0/1' 99 300 50M 480 50
+  mate '10;chr1:300;470;200;0/2' 147 480 20M 300 20
+  mate '11;chr1:300;470;200;1/1' 83 450 50M 300 50
+  mate '11;chr1:300;470;200;1/2' 163 300 20M 450 20
+  mate '12;chr1:300;470;200;1/1' 83 450 45M5S 300 50
+  mate '12;chr1:300;470;200;1/2' 163 300 30M 450 30
 }
 cat >expected <<'X'
-Total reads:          7
-Total reads mapped:   7 (100.0%)
-Total reads correct:  7 (100.0%)
-Total unique mapped:  5  (71.4286%)
-Total unique correct: 5 (100.0%)
-Total mapq>=0 mapped:  5  (71.4286%)
-Total mapq>=0 correct: 5 (100.0%)
-Total multi mapped:   2  (28.5714%)
+Total reads:          12
+Total reads mapped:   12 (100.0%)
+Total reads correct:  12 (100.0%)
+Total unique mapped:  10  (83.3333%)
+Total unique correct: 10 (100.0%)
+Total mapq>=0 mapped:  10  (83.3333%)
+Total mapq>=0 correct: 10 (100.0%)
+Total multi mapped:   2  (16.6667%)
 Total multi correct:  2 (100.0%)
-Total alignments:     9
+Total alignments:     14
 X
 OFF=0 unequal_pairs >unequal.sam
-run check_pair unequal.sam 0 7 0 0 ue
+run check_pair unequal.sam 0 12 0 0 ue
 expect_status 0 "unequal lengths"
 expect_out_file expected
 expect_file_eq ue_wrong.sam /dev/null
@@ -178,10 +194,29 @@ expect_file_eq ue_wrong.sam /dev/null
 # mutated genome, so each pair is aligned 10 bases before its origin (and
 # wiggle 1 allows for map entries lying one above).
 OFF=10 unequal_pairs >unequal_map.sam
-run check_pair edited.map unequal_map.sam 1 7 0 0 um
+run check_pair edited.map unequal_map.sam 1 12 0 0 um
 expect_status 0 "unequal lengths, map"
 expect_out_file expected
 expect_file_eq um_wrong.sam /dev/null
+
+# A soft clip at the start of a reverse first mate moves POS past it, as
+# on any read (wiggle allows for it), but leaves the mate's length alone:
+# its truth stays 450, five bases from POS 455, not ten.
+OFF=0
+{
+  mate '1;chr1:300;470;200;1/1' 83 455 5S45M 300 50
+  mate '1;chr1:300;470;200;1/2' 163 300 30M 455 30
+} >soft.sam
+# correct_line WHAT LINE: the report's "correct" line of the last run.
+correct_line() {
+  CHECKS=$((CHECKS + 1))
+  [ "$(sed -n 3p out)" = "$2" ] || fail "$1: $(sed -n 3p out)"
+}
+run check_pair soft.sam 5 1 0 0 soft
+expect_status 0 "soft clip, wiggle 5"
+correct_line "soft clip, wiggle 5" "Total reads correct:  1 (100.0%)"
+run check_pair soft.sam 4 1 0 0 soft
+correct_line "soft clip, wiggle 4" "Total reads correct:  0 (0.0%)"
 
 # The same through the simulator and the aligner: every pair of error-free
 # reads, read 1 or read 2 the longer, lies at its origin.
@@ -196,10 +231,63 @@ for lens in "100 75" "75 100"; do
   cp out sim.sam
   run check_pair sim.sam 0 300 0 0 sim
   expect_status 0 "check_pair $lens"
-  CHECKS=$((CHECKS + 1))
-  grep -qxF 'Total reads correct:  300 (100.0%)' out ||
-    fail "$lens: $(sed -n 2,3p out | tr '\n' ' ')"
+  correct_line "$lens" "Total reads correct:  300 (100.0%)"
 done
+
+# Either mate cut at its 3' end, by fastq_trim's rule or by hand, is still
+# placed at its origin: read 1 is the forward mate of half the templates
+# and the reverse one of the others.
+run pair_reads lambda.fa 100 100 300 0 250 25 0 sim
+cut3() { awk 'NR % 4 == 2 || NR % 4 == 0 { $0 = substr($0, 1, length($0) - 19) } 1' "$1"; }
+cut3 sim_1.fq >cut_1.fq
+cut3 sim_2.fq >cut_2.fq
+for mates in "sim_1.fq cut_2.fq" "cut_1.fq sim_2.fq" "cut_1.fq cut_2.fq"; do
+  set -- $mates
+  run align lambda.tidx -1 "$1" -2 "$2"
+  cp out cut.sam
+  run check_pair cut.sam 0 300 0 0 cut
+  expect_status 0 "check_pair $mates"
+  correct_line "$mates" "Total reads correct:  300 (100.0%)"
+done
+# align --trim cuts low-quality 3' ends itself and writes what is left.
+awk 'NR % 4 == 0 { $0 = substr($0, 1, 70) "##############################" } 1' sim_2.fq >lowq_2.fq
+run align lambda.tidx -1 sim_1.fq -2 lowq_2.fq --trim 20
+cp out trim.sam
+CHECKS=$((CHECKS + 1))
+[ "$(awk -F'\t' '!/^@/ && $2 >= 128 && length($10) > 75' trim.sam | wc -l)" = 0 ] ||
+  fail "align --trim left the low-quality end of read 2"
+run check_pair trim.sam 0 300 0 0 trim
+correct_line "align --trim" "Total reads correct:  300 (100.0%)"
+
+# A SAM file sorted by coordinate has the mates of a pair apart: refused,
+# with nothing written, before any group is scored. Sorted by name it
+# scores as the aligner's order does.
+{ printf '@HD\tVN:1.6\tSO:coordinate\n'; grep -v '^@HD' sim.sam; } >coord.sam
+run check_pair coord.sam 0 300 0 0 coord
+expect_status 1 "coordinate-sorted"
+expect_out_empty
+expect_err_is "ERROR: coord.sam is sorted by coordinate (SO:coordinate), so the lines of one pair are apart: sort it by read name first (samtools sort -n -O sam)"
+CHECKS=$((CHECKS + 1))
+[ -z "$(ls -A | grep '^coord_\|^coord\.err\|\.tmp$')" ] || fail "coordinate-sorted: files written: $(ls -A | grep '^coord')"
+run check_single coord.sam 0 600 0 single_coord
+expect_status 0 "check_single takes any order"
+{ printf '@HD\tVN:1.6\tSO:queryname\n'; grep -v '^@HD' sim.sam; } >name.sam
+run check_pair sim.sam 0 300 0 0 sim
+cp out sim.report
+run check_pair name.sam 0 300 0 0 name
+expect_status 0 "name-sorted header"
+expect_out_file sim.report
+if have samtools; then
+  samtools sort -O sam -o sorted.sam sim.sam 2>/dev/null
+  run check_pair sorted.sam 0 300 0 0 sorted
+  expect_status 1 "samtools sort"
+  expect_out_empty
+  samtools sort -n -O sam -o byname.sam sorted.sam 2>/dev/null
+  run check_pair byname.sam 0 300 0 0 byname
+  expect_status 0 "samtools sort -n"
+  expect_out_file sim.report
+  expect_file_eq byname_wrong.fq sim_wrong.fq
+fi
 
 # A pair on a sequence the map lacks ends the run with status 1.
 sed 's/chr1/chr9/g' "$D/pair_map.sam" >chr9.sam
