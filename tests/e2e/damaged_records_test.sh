@@ -341,6 +341,16 @@ CAP_KB=1000000 run_peak fastq_stats bare_then_fasta.fq
 expect_status 0 "fastq_stats, bare_then_fasta.fq"
 expect_out_file want.out
 sanitized || expect_peak_below 100000 "fastq_stats, bare_then_fasta.fq"
+# The bound counts the held records' bases, not only their number: 200
+# records of 500 kB (100 MB, from a pipe) are read under a cap of 80 MB.
+awk 'BEGIN { s = "ACGTACGTAC"; while (length(s) < 500000) s = s s; s = substr(s, 1, 500000)
+  print "@a\nACGT"; for (i = 0; i < 200; i++) print ">r\n" s }' |
+  (sanitized || ulimit -v 80000; exec "$BIN" fastq_stats /dev/stdin) >out 2>err.full
+STATUS=${PIPESTATUS[1]}
+tail -n +$((BANNER_LINES + 1)) err.full >err
+expect_status 0 "fastq_stats, long FASTA records after a bare '@' record"
+printf '4,1, (0.497512%%)\n500000,200,(100.0%%)\n' >want.out
+expect_out_file want.out
 
 # Intact inputs read as before: Windows line ends; qualities over two lines,
 # beginning with '@'; '@' records without any quality, the last one too.
