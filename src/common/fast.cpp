@@ -401,6 +401,7 @@ bool fast::open(const std::string &name) {
   damage.clear();
   not_text = false;
   int fd = ::open(name.c_str(), O_RDONLY);
+  const int open_errno = fd < 0 ? errno : 0;
   struct stat st;
   bool usable = fd >= 0 && fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
   if (usable)
@@ -413,8 +414,9 @@ bool fast::open(const std::string &name) {
     // A caller looping until l turns negative stops at once.
     l = -1;
     // zlib refuses a descriptor that can be read only when it cannot get
-    // memory for its state: the file is fine, the run is short of memory.
-    if (usable)
+    // memory for its state, and the kernel may lack memory for an open
+    // file: the file is fine, the run is short of memory.
+    if (usable || open_errno == ENOMEM)
       throw std::bad_alloc();
     return false;
   }

@@ -57,4 +57,30 @@ if ! sanitized; then
     done
   done
 fi
+# An open that fails for want of memory (strace makes the kernel say
+# ENOMEM) is not a reads file that cannot be opened: neither the check
+# that the file can be read (the first open) nor the reader's own (the
+# second). fastq_stats stands for the tools that share the reader.
+if have strace; then
+  enomem_open() {
+    local path=$1 when=$2
+    shift 2
+    strace -f -o /dev/null -P "$path" -e trace=openat \
+      -e inject=openat:error=ENOMEM:when="$when" "$BIN" "$@" >out 2>err.full
+    STATUS=$?
+    tail -n +$((BANNER_LINES + 1)) err.full >err
+  }
+  for when in 1 2; do
+    enomem_open big_2.fq $when align g.tidx -1 big_1.fq -2 big_2.fq
+    expect_status 1 "align, open $when of the second mate file fails"
+    CHECKS=$((CHECKS + 1))
+    [ "$(tail -n 1 err)" = "ERROR: align: not enough memory" ] ||
+      fail "align, open $when of big_2.fq: stderr ends [$(tail -n 1 err)]"
+  done
+  enomem_open big.fq 1 fastq_stats big.fq
+  expect_status 1 "fastq_stats, the open fails"
+  CHECKS=$((CHECKS + 1))
+  [ "$(tail -n 1 err)" = "ERROR: fastq_stats: not enough memory" ] ||
+    fail "fastq_stats, the open fails: stderr ends [$(tail -n 1 err)]"
+fi
 finish
