@@ -210,9 +210,9 @@ case_ check_pair_nomap check_pair "$IN/pairs.sorted.sam" 10 800 0 100 cpn
 awk 'BEGIN { OFS = "\t"; print "##fileformat=VCFv4.1"; print "#CHROM\tPOS\tID\tREF\tALT\tQUAL" }
   NF < 4 { next }
   { n++; pos = $2 + (n % 3 == 0 ? 3 : 0); q = (n % 5 == 0) ? 5 : 50 }
-  $3 == "SNP" && n % 7 != 0 { print $1, pos, ".", $4, $5, q }
-  $3 == "DEL" { print $1, pos - 1, ".", "A" $4, "A", q }
-  $3 == "INS" { print $1, pos, ".", "A", "A" $5, q }
+  $3 == "SNP" && n % 7 != 0 { print $1, pos, ".", $4, $5, q, "." }
+  $3 == "DEL" { print $1, pos - 1, ".", "A" $4, "A", q, "." }
+  $3 == "INS" { print $1, pos, ".", "A", "A" $5, q, "." }
 ' "$IN/mut.edits" >"$IN/calls.vcf"
 case_ check_edits check_edits "$IN/mut.edits" "$IN/calls.vcf" 0 5 2 10 ce
 case_ check_edits_wide check_edits "$IN/mut.edits" "$IN/calls.vcf" 3 0 10 0 cew
@@ -646,10 +646,11 @@ awk 'NR % 4 == 0 { $0 = substr($0, 1, 70) "##############################" } 1' 
   "$(from_old pair_reads_equal eq_2.fq)" >"$IN/lowq_2.fq"
 for m in c2:eq_1.fq:cut_2.fq c1:cut_1.fq:eq_2.fq c12:cut_1.fq:cut_2.fq lowq:eq_1.fq:lowq_2.fq; do
   IFS=: read -r p m1 m2 <<<"$m"
-  [ "$m1" = eq_1.fq ] && m1=$(from_old pair_reads_equal eq_1.fq) || m1=$IN/$m1
+  case $m1 in eq_*) m1=$(from_old pair_reads_equal "$m1") ;; *) m1=$IN/$m1 ;; esac
+  case $m2 in eq_*) m2=$(from_old pair_reads_equal "$m2") ;; *) m2=$IN/$m2 ;; esac
   trim=()
   [ $p = lowq ] && trim=(--trim 20)
-  case_ align_paired_$p align "$IN/multi1.tidx" -1 "$m1" -2 "$IN/$m2" -p 1 "${trim[@]}"
+  case_ align_paired_$p align "$IN/multi1.tidx" -1 "$m1" -2 "$m2" -p 1 "${trim[@]}"
   sort_sam "$(from_old align_paired_$p out)" "$IN/$p.sorted.sam"
   case_ check_pair_$p check_pair "$IN/$p.sorted.sam" 0 600 0 0 c$p
   case_ check_pair_map_$p check_pair "$IN/mut.fa.map" "$IN/$p.sorted.sam" 1 600 0 0 m$p
@@ -667,12 +668,12 @@ case_ check_single_coordinate check_single "$IN/eq.coord.sam" 0 1200 0 sco
 # without a symbolic one, and single-allele calls stay as they were.
 awk 'BEGIN { OFS = "\t"; print "#CHROM\tPOS\tID\tREF\tALT\tQUAL" }
   NF < 4 { next }
-  $3 == "INS" { print $1, $2, ".", "A", "A" $5 ",A" substr($5, 1, 1), 50 }
-  $3 == "DEL" { print $1, $2 - 1, ".", "A" $4, "A,AC", 50 }
+  $3 == "INS" { print $1, $2, ".", "A", "A" $5 ",A" substr($5, 1, 1), 50, "." }
+  $3 == "DEL" { print $1, $2 - 1, ".", "A" $4, "A,AC", 50, "." }
 ' "$IN/mut.edits" >"$IN/multi_indel.vcf"
 awk 'BEGIN { OFS = "\t"; print "#CHROM\tPOS\tID\tREF\tALT\tQUAL" }
   NF < 4 { next }
-  $3 == "SNP" { n++; print $1, $2, ".", $4, (n % 2 ? $5 ",N" : $5 ",<*>"), 50 }
+  $3 == "SNP" { n++; print $1, $2, ".", $4, (n % 2 ? $5 ",N" : $5 ",<*>"), 50, "." }
 ' "$IN/mut.edits" >"$IN/multi_snp.vcf"
 case_ check_edits_multi_indel check_edits "$IN/mut.edits" "$IN/multi_indel.vcf" 0 5 2 10 cmi
 case_ check_edits_multi_snp check_edits "$IN/mut.edits" "$IN/multi_snp.vcf" 0 5 2 10 cms
