@@ -37,12 +37,19 @@ bool out_create(out_file_t &o, int fd, const std::string &path) {
   return o.f != nullptr;
 }
 
-// Makes room for a whole record before any of it is added, so that a
-// buffer that cannot grow throws with only whole records in it: what a
-// failed run leaves on its output ends at a record's end.
-void reserve_record(std::string &b, size_t len) {
-  if (b.capacity() - b.size() < len)
-    b.reserve(b.size() + len);
+// Adds one record to the buffer whole or not at all: when the buffer
+// cannot grow in the middle of it, the part already added is taken back,
+// so that what a failed run leaves on its output ends at a record's end.
+template <typename Append> void add_whole(out_file_t &o, Append append) {
+  const size_t mark = o.buf.size();
+  try {
+    append(o.buf);
+  } catch (...) {
+    o.buf.resize(mark);
+    throw;
+  }
+  if (o.buf.size() >= FLUSH_AT)
+    out_flush(o);
 }
 
 } // namespace
@@ -64,32 +71,27 @@ void out_put(out_file_t &o, const std::string &text) {
 }
 
 void out_fastq(out_file_t &o, const fast_t &rec, const std::string &suffix) {
-  std::string &b = o.buf;
-  reserve_record(b, rec.name.size() + suffix.size() + rec.seq.size() +
-                        rec.qual.size() + 6);
-  b += '@';
-  b += rec.name;
-  b += suffix;
-  b += '\n';
-  b += rec.seq;
-  b += "\n+\n";
-  b += rec.qual;
-  b += '\n';
-  if (b.size() >= FLUSH_AT)
-    out_flush(o);
+  add_whole(o, [&](std::string &b) {
+    b += '@';
+    b += rec.name;
+    b += suffix;
+    b += '\n';
+    b += rec.seq;
+    b += "\n+\n";
+    b += rec.qual;
+    b += '\n';
+  });
 }
 
 void out_fasta(out_file_t &o, const fast_t &rec, const std::string &suffix) {
-  std::string &b = o.buf;
-  reserve_record(b, rec.name.size() + suffix.size() + rec.seq.size() + 3);
-  b += '>';
-  b += rec.name;
-  b += suffix;
-  b += '\n';
-  b += rec.seq;
-  b += '\n';
-  if (b.size() >= FLUSH_AT)
-    out_flush(o);
+  add_whole(o, [&](std::string &b) {
+    b += '>';
+    b += rec.name;
+    b += suffix;
+    b += '\n';
+    b += rec.seq;
+    b += '\n';
+  });
 }
 
 void out_record(out_file_t &o, const fast_t &rec, const std::string &suffix) {
