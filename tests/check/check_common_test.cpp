@@ -79,6 +79,43 @@ TEST(SamGroup, AdjacentLinesOfOneNameFormAGroup) {
   EXPECT_TRUE(groups_of("", false, &short_lines).empty());
 }
 
+// Whether a grouper that refuses coordinate-sorted files stops at `sam`'s
+// header, and how many groups it gave before.
+bool refused(const std::string &sam, size_t *groups) {
+  line_reader_t in;
+  read_text(in, sam);
+  sam_grouper_t g;
+  g.in = &in;
+  g.refuse_coordinate_sorted = true;
+  aln_list_t aln;
+  *groups = 0;
+  while (next_sam_group(g, aln))
+    ++*groups;
+  return g.coordinate_sorted;
+}
+
+TEST(SamGroup, CoordinateSortedHeaderIsRefused) {
+  const std::string body = rec("a") + rec("b");
+  size_t groups = 0;
+  EXPECT_TRUE(refused("@HD\tVN:1.6\tSO:coordinate\n" + body, &groups));
+  EXPECT_EQ(groups, 0u);
+  EXPECT_TRUE(refused("@HD\tSO:coordinate\tVN:1.6\n" + body, &groups));
+  // Only the @HD line's own sort order counts, and only that word.
+  for (const char *header :
+       {"@HD\tVN:1.6\tSO:queryname\n", "@HD\tVN:1.6\tSO:unsorted\n",
+        "@HD\tVN:1.6\tGO:query\tSO:coordinates\n", "@CO\tSO:coordinate\n",
+        "@HDX\tSO:coordinate\n"}) {
+    EXPECT_FALSE(refused(header + body, &groups)) << header;
+    EXPECT_EQ(groups, 2u) << header;
+  }
+  // Without the refusal any order is read.
+  uint64_t short_lines = 0;
+  EXPECT_EQ(
+      groups_of("@HD\tVN:1.6\tSO:coordinate\n" + body, false, &short_lines)
+          .size(),
+      2u);
+}
+
 TEST(CheckReport, TenLines) {
   check_totals_t t;
   t.total_reads = 3;

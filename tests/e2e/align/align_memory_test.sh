@@ -65,7 +65,9 @@ if have strace; then
   enomem_open() {
     local path=$1 when=$2
     shift 2
-    strace -f -o /dev/null -P "$path" -e trace=openat \
+    # The leak checker cannot run under a tracer.
+    ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
+      strace -f -o /dev/null -P "$path" -e trace=openat \
       -e inject=openat:error=ENOMEM:when="$when" "$BIN" "$@" >out 2>err.full
     STATUS=$?
     tail -n +$((BANNER_LINES + 1)) err.full >err
