@@ -262,17 +262,9 @@ bool is_snp_call(const std::string &ref, const std::string &alt) {
     return false;
   // A listed allele longer than one base inserts bases after REF's; one in
   // angle brackets (the "any other allele" of some callers) names no bases.
-  size_t start = 0;
-  while (start <= alt.size()) {
-    size_t end = alt.find(',', start);
-    if (end == std::string::npos)
-      end = alt.size();
-    const bool symbolic =
-        end - start > 1 && alt[start] == '<' && alt[end - 1] == '>';
-    if (end - start > 1 && !symbolic)
+  for (const std::string &allele : split(alt, ','))
+    if (allele.size() > 1 && !(allele.front() == '<' && allele.back() == '>'))
       return false;
-    start = end + 1;
-  }
   return true;
 }
 

@@ -104,37 +104,34 @@ int64_t reverse_first_fallback(const truth_name_t &truth, int64_t len1,
   return pos + diff;
 }
 
-// Where each mate truly starts, for either strand of the first mate: a
-// forward mate at pos1, a reverse one at the template's end less its own
-// length. Where that is unknown, a reverse second mate is taken at the
-// name's pos2.
-struct mate_truths_t {
-  int64_t forward_first = 0, forward_second = 0; // first mate forward
-  int64_t reverse_first = 0, reverse_second = 0; // first mate reverse
+// Where each mate truly starts when it aligned reverse: at the template's
+// end less its own length. A mate that aligned forward starts at pos1.
+// Where the length is unknown, a reverse second mate is taken at pos2.
+struct reverse_starts_t {
+  int64_t first = 0;  // the first mate, aligned reverse
+  int64_t second = 0; // the second mate, when the first aligned forward
 };
 
-mate_truths_t mate_truths(const aln_list_t &aln_list,
-                          const truth_name_t &truth) {
-  mate_truths_t t;
+reverse_starts_t reverse_starts(const aln_list_t &aln_list,
+                                const truth_name_t &truth) {
+  reverse_starts_t r;
   if (!truth.sim || truth.random)
-    return t;
+    return r;
   int64_t len1, len2;
   read_lengths(aln_list, len1, len2);
   const int64_t tlen = name_template_len(truth);
-  t.forward_first = truth.pos;
-  if (!template_end_start(truth.pos, tlen, len2, t.forward_second))
-    t.forward_second = truth.pos_next;
-  if (!template_end_start(truth.pos, tlen, len1, t.reverse_first))
-    t.reverse_first = reverse_first_fallback(truth, len1, len2);
-  t.reverse_second = truth.pos;
-  return t;
+  if (!template_end_start(truth.pos, tlen, len1, r.first))
+    r.first = reverse_first_fallback(truth, len1, len2);
+  if (!template_end_start(truth.pos, tlen, len2, r.second))
+    r.second = truth.pos_next;
+  return r;
 }
 
 // Judges a first-mate line of the group: its POS and PNEXT against the two
 // truths, swapped when the first mate aligned reverse. Returns false when
 // the map lacks its sequence.
 bool judge_first_mate(const sam_line_t &line, const truth_name_t &truth,
-                      const mate_truths_t &truths, check_context_t &ctx,
+                      const reverse_starts_t &reverse, check_context_t &ctx,
                       bool &mapped) {
   const std::string &rname = line[2];
   const std::string &rnext = line[6] == "=" ? rname : line[6];
@@ -143,9 +140,8 @@ bool judge_first_mate(const sam_line_t &line, const truth_name_t &truth,
   const int64_t pos = strTo<long>(line[3]);
   const int64_t pnext = strTo<long>(line[7]);
   const bool swap = !(strTo<int>(line[1]) & FLAG_REVERSE);
-  const int64_t want_first = swap ? truths.forward_first : truths.reverse_first;
-  const int64_t want_second =
-      swap ? truths.forward_second : truths.reverse_second;
+  const int64_t want_first = swap ? truth.pos : reverse.first;
+  const int64_t want_second = swap ? reverse.second : truth.pos;
   bool mapped_first, mapped_second;
   if (ctx.map_exists) {
     const std::vector<uint32_t> *refmap = map_for(ctx, rname);
@@ -197,7 +193,7 @@ bool check_pair_kernel(aln_list_t &aln_list, check_context_t &ctx,
   bool good_read = false, mapped = false, mapq_good = true;
   int64_t len1, len2;
   mate_lengths(aln_list, len1, len2);
-  const mate_truths_t truths = mate_truths(aln_list, truth);
+  const reverse_starts_t reverse = reverse_starts(aln_list, truth);
   // A pair with both mates shorter than min_len is not examined.
   if (len1 >= ctx.min_len || len2 >= ctx.min_len) {
     for (const sam_line_t &line : aln_list) {
@@ -208,7 +204,7 @@ bool check_pair_kernel(aln_list_t &aln_list, check_context_t &ctx,
       if (!truth.sim && (tlen > MAX_REAL_TLEN || tlen == 0))
         good_read = false;
       if (strTo<int>(line[1]) & FLAG_FIRST) {
-        if (!judge_first_mate(line, truth, truths, ctx, mapped)) {
+        if (!judge_first_mate(line, truth, reverse, ctx, mapped)) {
           aln_list.clear();
           return false;
         }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "common/path_utils.h"
 #include "common/read_bytes.h"
 #include "common/text_check.h"
 
@@ -393,6 +394,7 @@ fast::~fast() { close(); }
 
 bool fast::open(const std::string &name) {
   close();
+  int fd = open_for_reading(name);
   file_open = true;
   l = 0;
   lines_read = 0;
@@ -400,8 +402,6 @@ bool fast::open(const std::string &name) {
   filename = name;
   damage.clear();
   not_text = false;
-  int fd = ::open(name.c_str(), O_RDONLY);
-  const int open_errno = fd < 0 ? errno : 0;
   struct stat st;
   bool usable = fd >= 0 && fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
   if (usable)
@@ -414,9 +414,8 @@ bool fast::open(const std::string &name) {
     // A caller looping until l turns negative stops at once.
     l = -1;
     // zlib refuses a descriptor that can be read only when it cannot get
-    // memory for its state, and the kernel may lack memory for an open
-    // file: the file is fine, the run is short of memory.
-    if (usable || open_errno == ENOMEM)
+    // memory for its state: the file is fine, the run is short of memory.
+    if (usable)
       throw std::bad_alloc();
     return false;
   }

@@ -1,8 +1,11 @@
 #include "common/path_utils.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <dirent.h>
+#include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -59,6 +62,13 @@ std::vector<std::string> list_dir(const std::string &dir) {
   closedir(d);
   std::sort(out.begin(), out.end());
   return out;
+}
+
+int open_for_reading(const std::string &name) {
+  const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0 && errno == ENOMEM)
+    throw std::bad_alloc();
+  return fd;
 }
 
 bool same_file(const std::string &a, const std::string &b) {

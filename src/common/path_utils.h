@@ -20,6 +20,11 @@ bool mkdir(const std::string &dir);
 // directory lists itself, one that does not exist lists nothing.
 std::vector<std::string> list_dir(const std::string &dir);
 
+// Opens `name` for reading (close-on-exec) and returns the descriptor, or
+// -1 with errno set. The kernel's want of memory for an open file raises
+// std::bad_alloc instead: the file is fine, the run is short of memory.
+int open_for_reading(const std::string &name);
+
 // True when both paths name one existing file, whatever links or other
 // names lead to it.
 bool same_file(const std::string &a, const std::string &b);

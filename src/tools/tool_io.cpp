@@ -37,18 +37,30 @@ bool out_create(out_file_t &o, int fd, const std::string &path) {
   return o.f != nullptr;
 }
 
-// Adds one record to the buffer whole or not at all: when the buffer
-// cannot grow in the middle of it, the part already added is taken back,
-// so that what a failed run leaves on its output ends at a record's end.
-template <typename Append> void add_whole(out_file_t &o, Append append) {
-  const size_t mark = o.buf.size();
+// Adds one record, in FASTQ or FASTA form, to the buffer whole or not at
+// all: when the buffer cannot grow in the middle of it, the part already
+// added is taken back, so that what a failed run leaves on its output ends
+// at a record's end.
+template <bool fastq>
+void put_record(out_file_t &o, const fast_t &rec, const std::string &suffix) {
+  std::string &b = o.buf;
+  const size_t mark = b.size();
   try {
-    append(o.buf);
+    b += fastq ? '@' : '>';
+    b += rec.name;
+    b += suffix;
+    b += '\n';
+    b += rec.seq;
+    if (fastq) {
+      b += "\n+\n";
+      b += rec.qual;
+    }
+    b += '\n';
   } catch (...) {
-    o.buf.resize(mark);
+    b.resize(mark);
     throw;
   }
-  if (o.buf.size() >= FLUSH_AT)
+  if (b.size() >= FLUSH_AT)
     out_flush(o);
 }
 
@@ -71,34 +83,18 @@ void out_put(out_file_t &o, const std::string &text) {
 }
 
 void out_fastq(out_file_t &o, const fast_t &rec, const std::string &suffix) {
-  add_whole(o, [&](std::string &b) {
-    b += '@';
-    b += rec.name;
-    b += suffix;
-    b += '\n';
-    b += rec.seq;
-    b += "\n+\n";
-    b += rec.qual;
-    b += '\n';
-  });
+  put_record<true>(o, rec, suffix);
 }
 
 void out_fasta(out_file_t &o, const fast_t &rec, const std::string &suffix) {
-  add_whole(o, [&](std::string &b) {
-    b += '>';
-    b += rec.name;
-    b += suffix;
-    b += '\n';
-    b += rec.seq;
-    b += '\n';
-  });
+  put_record<false>(o, rec, suffix);
 }
 
 void out_record(out_file_t &o, const fast_t &rec, const std::string &suffix) {
   if (rec.qual_exist)
-    out_fastq(o, rec, suffix);
+    put_record<true>(o, rec, suffix);
   else
-    out_fasta(o, rec, suffix);
+    put_record<false>(o, rec, suffix);
 }
 
 bool close_stdout(out_file_t &o) {

@@ -41,13 +41,13 @@ TEST(CheckWiggle, NoOverflowAtExtremes) {
   EXPECT_FALSE(within_wiggle(7, 7, -1));
 }
 
-std::vector<std::vector<std::string>>
-groups_of(const std::string &sam, bool cut, uint64_t *short_lines) {
+// The names of the groups that `g`, its options set by the caller, reads
+// from `sam`; g keeps what it counted and found.
+std::vector<std::vector<std::string>> groups_of(const std::string &sam,
+                                                sam_grouper_t &g) {
   line_reader_t in;
   read_text(in, sam);
-  sam_grouper_t g;
   g.in = &in;
-  g.cut_pair_names = cut;
   aln_list_t aln;
   std::vector<std::vector<std::string>> names;
   while (next_sam_group(g, aln)) {
@@ -55,6 +55,15 @@ groups_of(const std::string &sam, bool cut, uint64_t *short_lines) {
     for (const sam_line_t &l : aln)
       names.back().push_back(l[0]);
   }
+  g.in = nullptr;
+  return names;
+}
+
+std::vector<std::vector<std::string>>
+groups_of(const std::string &sam, bool cut, uint64_t *short_lines) {
+  sam_grouper_t g;
+  g.cut_pair_names = cut;
+  const auto names = groups_of(sam, g);
   *short_lines = g.short_lines;
   return names;
 }
@@ -82,15 +91,9 @@ TEST(SamGroup, AdjacentLinesOfOneNameFormAGroup) {
 // Whether a grouper that refuses coordinate-sorted files stops at `sam`'s
 // header, and how many groups it gave before.
 bool refused(const std::string &sam, size_t *groups) {
-  line_reader_t in;
-  read_text(in, sam);
   sam_grouper_t g;
-  g.in = &in;
   g.refuse_coordinate_sorted = true;
-  aln_list_t aln;
-  *groups = 0;
-  while (next_sam_group(g, aln))
-    ++*groups;
+  *groups = groups_of(sam, g).size();
   return g.coordinate_sorted;
 }
 

@@ -1,10 +1,7 @@
 #include "aligner/setup/1_align_options.h"
 
-#include <cerrno>
 #include <climits>
-#include <fcntl.h>
 #include <iostream>
-#include <new>
 #include <unistd.h>
 
 #include "aligner/setup/2_pen_tester.h"
@@ -117,12 +114,9 @@ bool int_val(const param_reader &r, const char *name, int64_t min, int64_t max,
 // A plain open, not a stream: a stream's buffer can fail for want of
 // memory, and that must not be told as a file that cannot be opened.
 bool can_read(const std::string &name) {
-  const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOMEM)
-      throw std::bad_alloc();
+  const int fd = open_for_reading(name);
+  if (fd < 0)
     return false;
-  }
   close(fd);
   return true;
 }
