@@ -130,7 +130,23 @@ run_rename_blocked() {
 # the script ends as skipped instead of passing with checks left out.
 have() {
   command -v "$1" >/dev/null && return 0
+  remember_missing "$1"
+  return 1
+}
+
+# remember_missing WHAT: the script ends as skipped, naming WHAT.
+remember_missing() {
   case " $MISSING " in *" $1 "*) ;; *) MISSING="${MISSING:+$MISSING }$1" ;; esac
+}
+
+# have_strace: true when strace is installed and may trace here. Many
+# containers refuse ptrace, and a check that strace could not run would
+# otherwise fail or, worse, pass without looking; that is remembered as
+# missing "ptrace".
+have_strace() {
+  have strace || return 1
+  strace -f -qq -o /dev/null true 2>/dev/null && return 0
+  remember_missing ptrace
   return 1
 }
 
@@ -139,7 +155,7 @@ have() {
 # remembered as missing, as `have` does for a tool.
 have_read_error_file() {
   head -c 1 /proc/self/mem >/dev/null 2>&1 || return 0
-  case " $MISSING " in *" read-error-file "*) ;; *) MISSING="${MISSING:+$MISSING }read-error-file" ;; esac
+  remember_missing read-error-file
   return 1
 }
 

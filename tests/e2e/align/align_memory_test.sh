@@ -61,7 +61,7 @@ fi
 # ENOMEM) is not a reads file that cannot be opened: neither the check
 # that the file can be read (the first open) nor the reader's own (the
 # second). fastq_stats stands for the tools that share the reader.
-if have strace; then
+if have_strace; then
   enomem_open() {
     local path=$1 when=$2
     shift 2
