@@ -403,7 +403,7 @@ bool fast::open(const std::string &name) {
   damage.clear();
   not_text = false;
   struct stat st;
-  bool usable = fd >= 0 && fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+  bool usable = fd >= 0 && look_at(fd, st) && !S_ISDIR(st.st_mode);
   if (usable)
     fp = gzdopen(fd, "r");
   if (!usable || !fp) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/mt_random.h"
+#include "common/path_utils.h"
 #include "common/strings.h"
 #include "common/text_check.h"
 
@@ -164,7 +165,7 @@ int report_not_text(int status, const std::string &path) {
 
 int check_genome_head(int fd, const std::string &path) {
   struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+  if (!look_at(fd, st) || !S_ISREG(st.st_mode))
     return 0;
   std::vector<char> head(HEAD_BYTES);
   size_t have = 0;
@@ -184,7 +185,7 @@ int check_genome_head(int fd, const std::string &path) {
 int check_genome_head(const std::string &path) {
   // Non-blocking, so that a pipe without a writer yet is passed over
   // instead of waited on.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = open_for_reading(path, O_NONBLOCK);
   if (fd < 0)
     return 0;
   const int status = check_genome_head(fd, path);

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/path_utils.h"
 #include "common/text_check.h"
 
 namespace {
@@ -65,7 +66,7 @@ ssize_t read_some(int fd, void *p, size_t n) {
 }
 
 bool line_reader_open(line_reader_t &r, const std::string &path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = open_for_reading(path);
   if (fd < 0)
     return false;
   line_reader_attach(r, fd, path);
@@ -74,7 +75,7 @@ bool line_reader_open(line_reader_t &r, const std::string &path) {
 
 bool line_reader_open_file(line_reader_t &r, const std::string &path) {
   struct stat st;
-  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+  if (look_at(path, st) && S_ISDIR(st.st_mode))
     return false;
   return line_reader_open(r, path);
 }
@@ -145,7 +146,7 @@ bool at_input_end(line_reader_t &r) {
 
 uint64_t bytes_left(const line_reader_t &r) {
   struct stat st;
-  if (r.fd < 0 || fstat(r.fd, &st) != 0 || !S_ISREG(st.st_mode))
+  if (r.fd < 0 || !look_at(r.fd, st) || !S_ISREG(st.st_mode))
     return UNKNOWN_SIZE;
   const off_t at = lseek(r.fd, 0, SEEK_CUR);
   if (at < 0)

@@ -13,7 +13,7 @@ namespace {
 
 bool is_executable_file(const std::string &path) {
   struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+  return look_at(path, st) && S_ISREG(st.st_mode) &&
          access(path.c_str(), X_OK) == 0;
 }
 
@@ -51,8 +51,9 @@ std::vector<std::string> list_dir(const std::string &dir) {
   std::vector<std::string> out;
   DIR *d = opendir(path.c_str());
   if (!d) {
+    raise_if_no_memory();
     struct stat st;
-    if (stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+    if (look_at(path, st) && !S_ISDIR(st.st_mode))
       out.push_back(dir);
     return out;
   }
@@ -64,17 +65,38 @@ std::vector<std::string> list_dir(const std::string &dir) {
   return out;
 }
 
-int open_for_reading(const std::string &name) {
-  const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0 && errno == ENOMEM)
+void raise_if_no_memory() {
+  if (errno == ENOMEM)
     throw std::bad_alloc();
+}
+
+int open_for_reading(const std::string &name, int flags) {
+  const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC | flags);
+  if (fd < 0)
+    raise_if_no_memory();
   return fd;
 }
 
+// Passes on what a look-up gave, after raise_if_no_memory for a failure.
+static bool looked(int result) {
+  if (result != 0)
+    raise_if_no_memory();
+  return result == 0;
+}
+
+bool look_at(const std::string &path, struct stat &st) {
+  return looked(stat(path.c_str(), &st));
+}
+
+bool look_at_link(const std::string &path, struct stat &st) {
+  return looked(lstat(path.c_str(), &st));
+}
+
+bool look_at(int fd, struct stat &st) { return looked(fstat(fd, &st)); }
+
 bool same_file(const std::string &a, const std::string &b) {
   struct stat sa, sb;
-  return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 &&
-         same_file(sa, sb);
+  return look_at(a, sa) && look_at(b, sb) && same_file(sa, sb);
 }
 
 std::string output_over_input(const std::vector<std::string> &outputs,

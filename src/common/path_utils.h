@@ -20,10 +20,24 @@ bool mkdir(const std::string &dir);
 // directory lists itself, one that does not exist lists nothing.
 std::vector<std::string> list_dir(const std::string &dir);
 
-// Opens `name` for reading (close-on-exec) and returns the descriptor, or
-// -1 with errno set. The kernel's want of memory for an open file raises
-// std::bad_alloc instead: the file is fine, the run is short of memory.
-int open_for_reading(const std::string &name);
+// The kernel's want of memory for a call on a file (an open, a look-up, a
+// change of mode) says nothing of the file: the run is short of memory and
+// ends as it does for any other allocation, instead of blaming a file that
+// is fine or taking another way round it. Called after a call that failed,
+// this raises std::bad_alloc when errno says so, and otherwise leaves errno
+// as it was.
+void raise_if_no_memory();
+
+// Opens `name` for reading (close-on-exec, with `flags` added) and returns
+// the descriptor, or -1 with errno set; want of memory raises
+// std::bad_alloc.
+int open_for_reading(const std::string &name, int flags = 0);
+
+// What stat, lstat (a symbolic link itself) and fstat tell of a file: true,
+// or false with errno set; want of memory raises std::bad_alloc.
+bool look_at(const std::string &path, struct stat &st);
+bool look_at_link(const std::string &path, struct stat &st);
+bool look_at(int fd, struct stat &st);
 
 // True when both paths name one existing file, whatever links or other
 // names lead to it.

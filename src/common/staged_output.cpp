@@ -13,6 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/path_utils.h"
+
 namespace {
 
 std::string dir_of(const std::string &path) {
@@ -32,8 +34,11 @@ std::string base_of(const std::string &path) {
 // A symbolic link keeps pointing at the new output: replace its target.
 std::string resolve_target(const std::string &path) {
   char buf[PATH_MAX];
-  if (realpath(path.c_str(), buf) == nullptr)
+  if (realpath(path.c_str(), buf) == nullptr) {
+    // Without its target the link itself would be replaced by the output.
+    raise_if_no_memory();
     return path;
+  }
   return buf;
 }
 
@@ -49,7 +54,7 @@ bool dangling_target(const std::string &path, std::string &target) {
   char buf[PATH_MAX];
   for (int hop = 0; hop <= MAX_LINK_HOPS; ++hop) {
     struct stat st;
-    if (lstat(cur.c_str(), &st) != 0) {
+    if (!look_at_link(cur, st)) {
       if (errno != ENOENT || hop == 0)
         return false;
       target = cur;
@@ -58,6 +63,8 @@ bool dangling_target(const std::string &path, std::string &target) {
     if (!S_ISLNK(st.st_mode))
       return false;
     const ssize_t n = readlink(cur.c_str(), buf, sizeof buf);
+    if (n < 0)
+      raise_if_no_memory();
     if (n <= 0 || size_t(n) >= sizeof buf)
       return false;
     const std::string next(buf, size_t(n));
@@ -68,7 +75,7 @@ bool dangling_target(const std::string &path, std::string &target) {
 
 bool is_link(const std::string &path) {
   struct stat st;
-  return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+  return look_at_link(path, st) && S_ISLNK(st.st_mode);
 }
 
 // An interrupted run removes its temporary files, which may be as large as
@@ -229,9 +236,11 @@ int create_temp(staged_file_t &f, mode_t mode) {
     ++temps_made;
     f.slot = slot;
   } else {
+    const int open_errno = errno;
     f.temp.clear();
     if (slot >= 0 && temps_made == 0)
       remove_cleanup();
+    errno = open_errno;
   }
   release_signals(before);
   return fd;
@@ -276,6 +285,14 @@ bool replaceable(const struct stat &st) {
   return S_ISREG(st.st_mode) && st.st_uid == geteuid() && st.st_nlink == 1;
 }
 
+// statx for the mount id of `path`; false when the kernel gives no answer.
+bool mount_id_of(const std::string &path, struct statx &x) {
+  if (statx(AT_FDCWD, path.c_str(), 0, STATX_MNT_ID, &x) == 0)
+    return true;
+  raise_if_no_memory();
+  return false;
+}
+
 // A file mounted on its name (as containers mount single files) cannot be
 // renamed over. The mount ids tell it, where the kernel gives them: a bind
 // mount within one file system keeps the device number, and a file of an
@@ -285,12 +302,11 @@ bool replaceable(const struct stat &st) {
 bool mounted_apart(const std::string &target) {
   const std::string dir = dir_of(target);
   struct statx file_x, dir_x;
-  if (statx(AT_FDCWD, target.c_str(), 0, STATX_MNT_ID, &file_x) == 0 &&
-      statx(AT_FDCWD, dir.c_str(), 0, STATX_MNT_ID, &dir_x) == 0 &&
+  if (mount_id_of(target, file_x) && mount_id_of(dir, dir_x) &&
       (file_x.stx_mask & dir_x.stx_mask & STATX_MNT_ID))
     return file_x.stx_mnt_id != dir_x.stx_mnt_id;
   struct stat file_st, dir_st;
-  if (stat(target.c_str(), &file_st) != 0 || stat(dir.c_str(), &dir_st) != 0)
+  if (!look_at(target, file_st) || !look_at(dir, dir_st))
     return false;
   return file_st.st_dev != dir_st.st_dev;
 }
@@ -307,6 +323,8 @@ int open_in_place(staged_file_t &f) {
 // not be able to give, and its mode. The group first: changing it clears
 // the set-id bits.
 bool take_attributes(int fd, const struct stat &target) {
+  // Plain calls: their want of memory is raised by the caller once the
+  // temporary file is gone again.
   struct stat st;
   if (fstat(fd, &st) != 0)
     return false;
@@ -332,7 +350,7 @@ int place_output(staged_file_t &f) {
     return -1;
   }
   struct stat st;
-  const bool exists = stat(f.path.c_str(), &st) == 0;
+  const bool exists = look_at(f.path, st);
   // A name that cannot be looked up (one longer than its directory may
   // hold) would be staged as a new file and fail only at the rename, once
   // all the work is done. A dangling link is not there, as a new name.
@@ -358,10 +376,15 @@ int place_output(staged_file_t &f) {
   // A new file gets the mode it always had; until its temporary file has
   // the mode of the one it replaces, only we may open it.
   const int fd = create_temp(f, exists ? 0600 : 0666);
-  if (fd < 0)
+  if (fd < 0) {
+    raise_if_no_memory();
     return exists ? open_in_place(f) : -1;
+  }
   if (exists && !take_attributes(fd, st)) {
+    const int attr_errno = errno;
     drop_temp(f, fd);
+    errno = attr_errno;
+    raise_if_no_memory();
     return open_in_place(f);
   }
   return fd;
@@ -376,9 +399,20 @@ int stage_output(staged_outputs_t &run, const std::string &path) {
   staged_file_t &f = run.files.back();
   f.path = path;
   f.target = path;
-  const int fd = place_output(f);
-  if (fd < 0)
+  int fd = -1;
+  try {
+    fd = place_output(f);
+    if (fd < 0)
+      raise_if_no_memory();
+  } catch (...) {
     run.files.pop_back();
+    throw;
+  }
+  if (fd < 0) {
+    const int place_errno = errno;
+    run.files.pop_back();
+    errno = place_errno;
+  }
   return fd;
 }
 

@@ -13,7 +13,7 @@ std::string named_among(const struct stat &so,
                         const std::vector<std::string> &paths) {
   for (const std::string &path : paths) {
     struct stat st;
-    if (!path.empty() && stat(path.c_str(), &st) == 0 && same_file(so, st))
+    if (!path.empty() && look_at(path, st) && same_file(so, st))
       return path;
   }
   return "";
@@ -24,7 +24,7 @@ std::string named_among(const struct stat &so,
 stdout_clash_t stdout_clash(const std::vector<std::string> &inputs,
                             const std::vector<std::string> &outputs) {
   struct stat so;
-  if (fstat(fileno(stdout), &so) != 0 || !S_ISREG(so.st_mode))
+  if (!look_at(fileno(stdout), so) || !S_ISREG(so.st_mode))
     return STDOUT_APART;
   std::string path = named_among(so, inputs);
   if (!path.empty()) {

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "common/parallel.h"
+#include "common/path_utils.h"
 #include "index/gz_member.h"
 #include "index/gz_source.h"
 
@@ -106,20 +107,21 @@ bool gz_input_open(gz_input_t &in, const char *name, int threads) {
   in.data = nullptr;
   in.pos = in.end = 0;
   in.failed = false;
-  const int fd = open(name, O_RDONLY | O_CLOEXEC);
-  if (fd < 0)
+  // Owned from the start, so that want of memory at any step below
+  // closes the file again.
+  std::unique_ptr<gz_source_t, gz_source_close> s(new gz_source_t());
+  s->fd = open_for_reading(name);
+  if (s->fd < 0)
     return false;
-  gz_source_t *s = new gz_source_t();
-  s->fd = fd;
   struct stat st;
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+  if (look_at(s->fd, st) && S_ISREG(st.st_mode)) {
     s->seekable = true;
     s->file_size = uint64_t(st.st_size);
   }
   // More threads than cores would only add buffers.
   s->threads = std::max(std::min(threads, available_cores()), 1);
   s->ring.resize(PIECES_PER_THREAD * size_t(s->threads) + SPARE_PIECES);
-  in.src.reset(s);
+  in.src = std::move(s);
   return true;
 }
 

@@ -112,7 +112,10 @@ void write_oldest(gz_writer_t &w) {
   // Raised in the writing thread, where the build reports it.
   if (s.no_memory)
     throw std::bad_alloc();
-  if (s.member_len == 0 || !write_all(w.fd, s.member.data(), s.member_len))
+  // After a failed write nothing more is written: the file holds the start
+  // of the index, not a piece with a hole in it.
+  if (!w.failed &&
+      (s.member_len == 0 || !write_all(w.fd, s.member.data(), s.member_len)))
     w.failed = true;
 }
 

@@ -102,9 +102,9 @@ int parse_index_args(const args_t &args, index_args_t &a) {
 // A descriptor of the genome file, or -1; `size` is 0 unless it is a
 // regular file.
 int open_genome(const std::string &path, uint64_t &size) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = open_for_reading(path);
   struct stat st;
-  if (fd < 0 || fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (fd < 0 || !look_at(fd, st) || S_ISDIR(st.st_mode)) {
     if (fd >= 0)
       close(fd);
     return -1;
@@ -200,9 +200,8 @@ int open_index_output(const index_args_t &a, staged_outputs_t &staged) {
   return stage_output(staged, a.out_path);
 }
 
-} // namespace
-
-int index(args_t args) {
+// The index command but for its ending out of memory.
+int run_index(args_t &args) {
   index_args_t a;
   int status = parse_index_args(args, a);
   if (status != 0)
@@ -226,15 +225,7 @@ int index(args_t args) {
     std::cerr << "Could not write hash file: " << a.out_path << "\n";
     return 1;
   }
-  try {
-    status = build_index(a, genome_fd, genome_size, out_fd);
-  } catch (const std::bad_alloc &) {
-    std::cerr << "ERROR: Not enough memory to build the index\n";
-    status = 1;
-  } catch (const std::length_error &) {
-    std::cerr << "ERROR: Not enough memory to build the index\n";
-    status = 1;
-  }
+  status = build_index(a, genome_fd, genome_size, out_fd);
   close(genome_fd);
   const bool closed = close(out_fd) == 0;
   if (status != 0)
@@ -244,4 +235,19 @@ int index(args_t args) {
     return 1;
   }
   return 0;
+}
+
+} // namespace
+
+// Memory may run out anywhere from the opening of the genome (the kernel's
+// want of memory for an open or a look-up is the run's) to the last block
+// written; the staged output is discarded on the way out.
+int index(args_t args) {
+  try {
+    return run_index(args);
+  } catch (const std::bad_alloc &) {
+  } catch (const std::length_error &) {
+  }
+  std::cerr << "ERROR: Not enough memory to build the index\n";
+  return 1;
 }

@@ -103,7 +103,9 @@ void simulate_gap_reads(const gap_reads_params_t &params,
                         const sim_genome_t &genome, MT_random &gen,
                         std::ostream &out) {
   std::string read;
-  for (int64_t num_gen = 0; num_gen < params.num_reads;) {
+  // A failed write ends the reads: nothing written after it could follow
+  // on from what the output holds.
+  for (int64_t num_gen = 0; num_gen < params.num_reads && out;) {
     sim_locus_t at = draw_gap_window(genome, params.read_len, gen, read);
     if (params.gap_len > 0)
       delete_gaps(params, at, gen, read);

@@ -117,7 +117,9 @@ void simulate_single_reads(const single_reads_params_t &params,
                            const sim_genome_t &genome, MT_random &gen,
                            std::ostream &out) {
   int64_t num_gen = 0;
-  while (num_gen < params.num_reads)
+  // A failed write ends the reads: nothing written after it could follow
+  // on from what the output holds.
+  while (num_gen < params.num_reads && out)
     single_read_attempt(params, genome, gen, num_gen, out);
 }
 

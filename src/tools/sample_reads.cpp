@@ -9,6 +9,7 @@
 #include "common/constants.h"
 #include "common/mate_names.h"
 #include "common/number_word.h"
+#include "common/path_utils.h"
 #include "tools/reservoir.h"
 #include "tools/tool_io.h"
 
@@ -82,8 +83,7 @@ bool write_sample(std::unique_ptr<fast> *readers, int n,
 // names it.
 bool readable_twice(const std::string &path) {
   struct stat st;
-  if (stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode) ||
-      S_ISDIR(st.st_mode))
+  if (!look_at(path, st) || S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))
     return true;
   std::cerr << "Error: not a regular file, cannot be read twice: " << path
             << std::endl;

@@ -2,6 +2,7 @@
 
 #include <iostream>
 #include <new>
+#include <stdio_ext.h>
 #include <unistd.h>
 
 #include "common/path_utils.h"
@@ -10,11 +11,17 @@ namespace {
 
 const size_t FLUSH_AT = size_t(1) << 16;
 
+// Once a write has failed nothing more is written, not even what the
+// stream still holds: a later write that succeeded would leave a hole in
+// the output, where now what it holds is the start of the whole output.
 void out_flush(out_file_t &o) {
   if (o.buf.empty())
     return;
-  if (!o.f || std::fwrite(o.buf.data(), 1, o.buf.size(), o.f) != o.buf.size())
+  if (!o.failed &&
+      (!o.f || std::fwrite(o.buf.data(), 1, o.buf.size(), o.f) != o.buf.size()))
     o.failed = true;
+  if (o.failed && o.f)
+    __fpurge(o.f);
   o.buf.clear();
 }
 

@@ -16,6 +16,7 @@
 #include "common/bit_dna.h"
 #include "common/fast.h"
 #include "common/fault_point.h"
+#include "common/path_utils.h"
 #include "common/staged_output.h"
 #include "common/timer.h"
 #include "index/gz_input.h"
@@ -27,9 +28,14 @@ const size_t STDOUT_BLOCK = 100 << 20;
 
 uint64_t file_size(const std::string &name) {
   struct stat st;
-  if (stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+  if (!look_at(name, st) || !S_ISREG(st.st_mode))
     return 0;
   return static_cast<uint64_t>(st.st_size);
+}
+
+int index_memory_error() {
+  std::cerr << "ERROR: Not enough memory to load the index\n";
+  return 1;
 }
 
 int open_read_files(tolve_params_t *p, const std::string files[2]) {
@@ -78,9 +84,13 @@ int run_align(tolve_params_t *p, std::vector<std::string> &args) {
   if (s)
     return s;
   gz_input_t in;
-  if (!gz_input_open(in, index_name.c_str(), p->NUM_THREADS)) {
-    std::cerr << "Could not open hash file: " << index_name << std::endl;
-    return 1;
+  try {
+    if (!gz_input_open(in, index_name.c_str(), p->NUM_THREADS)) {
+      std::cerr << "Could not open hash file: " << index_name << std::endl;
+      return 1;
+    }
+  } catch (const std::bad_alloc &) {
+    return index_memory_error();
   }
   // Memory that runs out while the reads files open is the run's, not the
   // index's: it reaches the command's own line.
@@ -93,8 +103,7 @@ int run_align(tolve_params_t *p, std::vector<std::string> &args) {
       return s;
     }
   } catch (const std::bad_alloc &) {
-    std::cerr << "ERROR: Not enough memory to load the index\n";
-    return 1;
+    return index_memory_error();
   }
   return align_run(p);
 }
