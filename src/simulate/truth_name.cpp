@@ -36,11 +36,14 @@ std::string format_pair_random_truth_name(int64_t num, int32_t template_len,
   return stream_text(os);
 }
 
-// Field 2 is "chr:pos". Without a ':' the whole field serves as both the
-// name and the position text, so such a read never matches a sequence.
+// Field 2 is "chr:pos". A position never holds ':', so the last one ends
+// the name: sequences named like regions ("chr1:100-200") or like HLA
+// alleles ("HLA-A*01:01") keep their whole name. Without a ':' the whole
+// field serves as both the name and the position text, so such a read never
+// matches a sequence.
 static void parse_origin(truth_name_t &t) {
   const std::string &origin = t.fields[1];
-  size_t colon = origin.find(':');
+  size_t colon = origin.rfind(':');
   t.chr = origin.substr(0, colon);
   if (t.chr == "*") {
     t.random = true;

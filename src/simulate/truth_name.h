@@ -30,8 +30,8 @@ struct truth_name_t {
   std::vector<std::string> fields; // the ';'-separated fields, in order
   bool sim = false;
   bool random = false;
-  std::string chr;      // field 2 before its first ':' (whole field if none)
-  int64_t pos = 0;      // field 2 after its first ':'
+  std::string chr;      // field 2 before its last ':' (whole field if none)
+  int64_t pos = 0;      // field 2 after its last ':'
   int64_t pos_next = 0; // pair names only: field 3, start of the last read
 };
 

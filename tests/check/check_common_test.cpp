@@ -103,6 +103,9 @@ TEST(SamGroup, CoordinateSortedHeaderIsRefused) {
   EXPECT_TRUE(refused("@HD\tVN:1.6\tSO:coordinate\n" + body, &groups));
   EXPECT_EQ(groups, 0u);
   EXPECT_TRUE(refused("@HD\tSO:coordinate\tVN:1.6\n" + body, &groups));
+  // Windows line ends: the header says the same once its line end is off.
+  EXPECT_TRUE(refused("@HD\tVN:1.6\tSO:coordinate\r\n" + body, &groups));
+  EXPECT_EQ(groups, 0u);
   // Only the @HD line's own sort order counts, and only that word.
   for (const char *header :
        {"@HD\tVN:1.6\tSO:queryname\n", "@HD\tVN:1.6\tSO:unsorted\n",

@@ -351,6 +351,17 @@ tail -n +$((BANNER_LINES + 1)) err.full >err
 expect_status 0 "fastq_stats, long FASTA records after a bare '@' record"
 printf '4,1, (0.497512%%)\n500000,200,(100.0%%)\n' >want.out
 expect_out_file want.out
+# The names count too: 200 records of 500 kB names and four bases each
+# (from a pipe) are read under the same cap.
+long_names() {
+  awk 'BEGIN { n = "rrrrrrrrrr"; while (length(n) < 500000) n = n n; n = substr(n, 1, 500000)
+    print "@a\nACGT"; for (i = 0; i < 200; i++) print ">" n "\nACGT" }'
+}
+CAP_KB=80000 run_peak fastq_stats <(long_names)
+expect_status 0 "fastq_stats, long FASTA names after a bare '@' record"
+echo '4,201,(100.0%)' >want.out
+expect_out_file want.out
+sanitized || expect_peak_below 40000 "fastq_stats, long FASTA names after a bare '@' record"
 
 # Intact inputs read as before: Windows line ends; qualities over two lines,
 # beginning with '@'; '@' records without any quality, the last one too.

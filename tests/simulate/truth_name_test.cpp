@@ -72,9 +72,38 @@ TEST(TruthName, RealAndOddNames) {
   truth_name_t t = parse_single_truth_name("1;42;0;0");
   EXPECT_EQ(t.chr, "42");
   EXPECT_EQ(t.pos, 42);
-  // A sequence name holding ':' is cut at its first ':'.
-  t = parse_single_truth_name("1;HLA:A:70;0;0");
-  EXPECT_EQ(t.chr, "HLA");
+}
+
+// The position follows the last ':', so a sequence name may hold ':'.
+TEST(TruthName, SequenceNamesWithColons) {
+  for (const char *chr :
+       {"HLA-A*01:01:01:01", "chrL:1000-30000", "a::b", ":"}) {
+    const std::string single = format_single_truth_name(5, chr, 70, 2, 1);
+    truth_name_t t = parse_single_truth_name(single);
+    EXPECT_TRUE(t.sim) << single;
+    EXPECT_FALSE(t.random) << single;
+    EXPECT_EQ(t.chr, chr) << single;
+    EXPECT_EQ(t.pos, 70) << single;
+    const std::string pair = cut_pair_read_name(
+        format_pair_truth_name(6, chr, 3000000000u, 3000000100u, 300, 0, 2));
+    t = parse_pair_truth_name(pair);
+    EXPECT_TRUE(t.sim) << pair;
+    EXPECT_FALSE(t.random) << pair;
+    EXPECT_EQ(t.chr, chr) << pair;
+    EXPECT_EQ(t.pos, 3000000000LL) << pair;
+    EXPECT_EQ(t.pos_next, 3000000100LL) << pair;
+  }
+  truth_name_t t = parse_single_truth_name("1;HLA:A:70;0;0");
+  EXPECT_EQ(t.chr, "HLA:A");
+  EXPECT_EQ(t.pos, 70);
+  // An empty name before the last ':' is still a name, not a random read.
+  t = parse_single_truth_name("1;:9;0;0");
+  EXPECT_FALSE(t.random);
+  EXPECT_EQ(t.chr, "");
+  EXPECT_EQ(t.pos, 9);
+  // A position text that ends in ':' reads as no position.
+  t = parse_single_truth_name("1;chr1:5:;0;0");
+  EXPECT_EQ(t.chr, "chr1:5");
   EXPECT_EQ(t.pos, 0);
 }
 

@@ -232,6 +232,36 @@ correct_line "soft clip, wiggle 5" "Total reads correct:  1 (100.0%)"
 run check_pair soft.sam 4 1 0 0 soft
 correct_line "soft clip, wiggle 4" "Total reads correct:  0 (0.0%)"
 
+# A forward first mate whose second mate's length is unknown (no line for
+# it, or SEQ "*") leaves the second mate's start at the name's pos2.
+{
+  mate '1;chr1:300;470;200;0/1' 99 300 50M 470 50
+  mate '2;chr1:300;470;200;0/1' 99 300 50M 470 50
+  mate '2;chr1:300;470;200;0/2' 147 470 30M 300 '*'
+} >fwd_unknown.sam
+run check_pair fwd_unknown.sam 0 2 0 0 fwd_unknown
+expect_status 0 "forward first mate, second mate's length unknown"
+correct_line "forward first mate, second mate's length unknown" "Total reads correct:  2 (100.0%)"
+
+# Lengths and positions past any read or genome reach the guards against
+# overflow (the sanitizer build stops at any): a hard clip of more digits
+# than 64 bits hold, on either mate, with no template length in the name
+# and pos2 near 2^63 or -2^63, so that pos2 moved by the difference of the
+# lengths lies past what 64 bits hold. Such pairs are placed nowhere.
+{
+  mate '1;chr1:300;9223372036854775800;x;1/1' 83 450 50M 300 50
+  mate '1;chr1:300;9223372036854775800;x;1/2' 163 300 99999999999999999999H30M 450 30
+  mate '2;chr1:300;-9223372036854775800;x;1/1' 83 450 99999999999999999999H30M 300 30
+  mate '2;chr1:300;-9223372036854775800;x;1/2' 163 300 50M 450 50
+} >huge_clip.sam
+run check_pair huge_clip.sam 0 2 0 0 huge_clip
+expect_status 0 "huge hard clips"
+CHECKS=$((CHECKS + 1))
+[ "$(sed -n 2,3p out | tr -s ' ' | tr '\n' '/')" = "Total reads mapped: 2 (100.0%)/Total reads correct: 0 (0.0%)/" ] ||
+  fail "huge hard clips: $(sed -n 2,3p out | tr '\n' ' ')"
+CHECKS=$((CHECKS + 1))
+! grep -q 'runtime error' err || fail "huge hard clips: $(grep 'runtime error' err)"
+
 # The same through the simulator and the aligner: every pair of error-free
 # reads, read 1 or read 2 the longer, lies at its origin.
 zcat "$DATA/lambda.fa.gz" >lambda.fa
@@ -283,6 +313,12 @@ expect_out_empty
 expect_err_is "ERROR: coord.sam is sorted by coordinate (SO:coordinate), so the lines of one pair are apart: sort it by read name first (samtools sort -n -O sam)"
 CHECKS=$((CHECKS + 1))
 [ -z "$(ls -A | grep '^coord_\|^coord\.err\|\.tmp$')" ] || fail "coordinate-sorted: files written: $(ls -A | grep '^coord')"
+# Windows line ends leave the header what it says.
+sed 's/$/\r/' coord.sam >coord_crlf.sam
+run check_pair coord_crlf.sam 0 300 0 0 coord_crlf
+expect_status 1 "coordinate-sorted, CRLF"
+expect_out_empty
+expect_err_is "ERROR: coord_crlf.sam is sorted by coordinate (SO:coordinate), so the lines of one pair are apart: sort it by read name first (samtools sort -n -O sam)"
 run check_single coord.sam 0 600 0 single_coord
 expect_status 0 "check_single takes any order"
 { printf '@HD\tVN:1.6\tSO:queryname\n'; grep -v '^@HD' sim.sam; } >name.sam
@@ -290,6 +326,10 @@ run check_pair sim.sam 0 300 0 0 sim
 cp out sim.report
 run check_pair name.sam 0 300 0 0 name
 expect_status 0 "name-sorted header"
+expect_out_file sim.report
+sed 's/$/\r/' name.sam >name_crlf.sam
+run check_pair name_crlf.sam 0 300 0 0 name_crlf
+expect_status 0 "name-sorted header, CRLF"
 expect_out_file sim.report
 if have samtools; then
   samtools sort -O sam -o sorted.sam sim.sam 2>/dev/null
