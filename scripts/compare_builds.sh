@@ -682,6 +682,88 @@ case_ check_edits_multi_snp check_edits "$IN/mut.edits" "$IN/multi_snp.vcf" 0 5 
 case_ align_reads_dir align "$IDX" -1 "$IN/dir"
 case_ align_mate_missing align "$IDX" -1 "$IN/pairs_1.fq" -2 "$IN/none.fq"
 
+# Differ on purpose: a sequence named with ':' (a region, an HLA allele)
+# is scored from the last ':' of the name's origin field. The reads, the
+# index and the alignments are the same; so is every report of names
+# without ':' above.
+awk '/^>chrA/ { print ">chrA:1-70000"; next } /^>chrB/ { print ">HLA-A*01:01:01:01"; next } 1' \
+  "$IN/multi.fa" >"$IN/colon.fa"
+case_ colon_random_genome random_genome "$IN/colon.fa" 0.1 0.01 1 cmut
+case_ colon_index index "$IN/colon.fa" 14 colon.tidx
+cp "$(from_old colon_index colon.tidx)" "$IN/colon.tidx"
+case_ colon_single_reads single_reads "$IN/colon.fa" 100 600 1 1
+case_ colon_gap_reads gap_reads "$IN/colon.fa" 100 300 1 1 3
+case_ colon_pair_reads pair_reads "$IN/colon.fa" 100 90 300 1 300 30 1 cpr
+case_ colon_mut_pair_reads pair_reads "$(from_old colon_random_genome cmut.fa)" 100 100 300 1 300 30 1 cmp
+case_ colon_mut_single_reads single_reads "$(from_old colon_random_genome cmut.fa)" 100 300 1 1
+case_ colon_align_single align "$IN/colon.tidx" -1 "$(from_old colon_single_reads out)" -p 1
+case_ colon_align_gap align "$IN/colon.tidx" -1 "$(from_old colon_gap_reads out)" -p 1
+case_ colon_align_pairs align "$IN/colon.tidx" -1 "$(from_old colon_pair_reads cpr_1.fq)" \
+  -2 "$(from_old colon_pair_reads cpr_2.fq)" -p 1
+case_ colon_align_mut_single align "$IN/colon.tidx" -1 "$(from_old colon_mut_single_reads out)" -p 1
+case_ colon_align_mut_pairs align "$IN/colon.tidx" -1 "$(from_old colon_mut_pair_reads cmp_1.fq)" \
+  -2 "$(from_old colon_mut_pair_reads cmp_2.fq)" -p 1
+for a in single gap pairs mut_single mut_pairs; do
+  sort_sam "$(from_old colon_align_$a out)" "$IN/colon_$a.sorted.sam"
+done
+case_ colon_check_single check_single "$IN/colon_single.sorted.sam" 0 600 0 ccs
+case_ colon_check_gap check_single "$IN/colon_gap.sorted.sam" 0 300 0 ccg
+case_ colon_check_pair check_pair "$IN/colon_pairs.sorted.sam" 0 300 0 0 ccp
+case_ colon_check_single_map check_single "$(from_old colon_random_genome cmut.fa.map)" \
+  "$IN/colon_mut_single.sorted.sam" 1 300 0 ccsm
+case_ colon_check_pair_map check_pair "$(from_old colon_random_genome cmut.fa.map)" \
+  "$IN/colon_mut_pairs.sorted.sam" 1 300 0 0 ccpm
+awk 'NR % 4 == 2' "$IN/reads.fq" >"$IN/reads.txt"
+# A full disk (a file size limit, SIGXFSZ ignored) cuts standard output:
+# the same in both builds.
+cat >"$IN/fsize_out.sh" <<'WRAPPER'
+#!/usr/bin/env bash
+(trap '' XFSZ && ulimit -f 8 && exec "$@")
+WRAPPER
+chmod +x "$IN/fsize_out.sh"
+WRAP=$IN/fsize_out.sh case_ fsize_out_raw2fasta raw2fasta "$IN/reads.txt"
+WRAP=$IN/fsize_out.sh case_ fsize_out_fastq_trim fastq_trim 20 20 "$IN/reads.fq"
+WRAP=$IN/fsize_out.sh case_ fsize_out_single_reads single_reads "$IN/multi.fa" 100 300 1 1
+# Where strace may trace: a write to standard output that fails once
+# (differ on purpose for raw2fasta, fastq_trim and qual_convert, which
+# wrote on after it; the simulators stopped already), and the kernel's want
+# of memory for an open (differ on purpose: the run's want of memory, not a
+# file that cannot be opened or an output written in place).
+if strace -f -qq -o /dev/null true 2>/dev/null; then
+  cat >"$IN/eio.sh" <<'WRAPPER'
+#!/usr/bin/env bash
+exec strace -qq -o /dev/null -P "$(readlink -f /proc/$$/fd/1)" \
+  -e trace=write -e inject=write:error=EIO:when=2 "$@"
+WRAPPER
+  cat >"$IN/enomem_open.sh" <<'WRAPPER'
+#!/usr/bin/env bash
+# ENOMEM_AT: which open fails; counted among all the run's opens.
+exec strace -f -qq -o /dev/null -e trace=openat \
+  -e inject=openat:error=ENOMEM:when="$ENOMEM_AT" "$@"
+WRAPPER
+  chmod +x "$IN/eio.sh" "$IN/enomem_open.sh"
+  WRAP=$IN/eio.sh case_ eio_raw2fasta raw2fasta "$IN/reads.txt"
+  WRAP=$IN/eio.sh case_ eio_fastq_trim fastq_trim 20 20 "$IN/reads.fq"
+  WRAP=$IN/eio.sh case_ eio_qual_convert qual_convert S I "$IN/reads.fq"
+  WRAP=$IN/eio.sh case_ eio_single_reads single_reads "$IN/multi.fa" 100 2000 1 1
+  WRAP=$IN/eio.sh case_ eio_gap_reads gap_reads "$IN/multi.fa" 100 2000 1 1 3
+  # open_number PATTERN ARGS...: the number of the first open of a run of
+  # ARGS (in a scratch directory) whose path PATTERN matches.
+  open_number() {
+    local pattern=$1
+    shift
+    mkdir -p "$WORK/opens" && (cd "$WORK/opens" &&
+      strace -f -qq -o ../opens.log -e trace=openat "$NEW" "$@" >/dev/null 2>&1)
+    rm -rf "$WORK/opens"
+    grep -n -m 1 -E "$pattern" "$WORK/opens.log" | cut -d: -f1
+  }
+  ENOMEM_AT=$(open_number 'lambda\.fa"' index "$IN/lambda.fa" 14 x.tidx) \
+    WRAP=$IN/enomem_open.sh case_ enomem_index_genome index "$IN/lambda.fa" 14 x.tidx
+  for f in o o_reject; do
+    PREP='echo earlier >o.fq; echo earlier >o_reject.fq' ENOMEM_AT=$(open_number "/\\.$f\\.fq\\." fastq_filter 20 80 o "$IN/reads.fq") \
+      WRAP=$IN/enomem_open.sh case_ enomem_fastq_filter_temp_$f fastq_filter 20 80 o "$IN/reads.fq"
+  done
+fi
 echo "$SAME same, $DIFFS different"
 if [ "$DIFFS" -gt 0 ]; then
   echo "different: ${DIFF_NAMES[*]}"
