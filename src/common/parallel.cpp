@@ -4,7 +4,6 @@
 #include <exception>
 #include <mutex>
 #include <sched.h>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -36,13 +35,9 @@ void run_jobs(int threads, size_t jobs,
   };
   std::vector<std::thread> helpers;
   const size_t wanted = jobs < size_t(threads) ? jobs : size_t(threads);
-  for (size_t i = 1; i < wanted; ++i) {
-    try {
-      helpers.emplace_back(work);
-    } catch (const std::system_error &) {
+  for (size_t i = 1; i < wanted; ++i)
+    if (!start_thread(helpers, work))
       break;
-    }
-  }
   work();
   for (std::thread &t : helpers)
     t.join();

@@ -3,8 +3,8 @@
 // members are handed out in file order without inflating anything first.
 #include <libdeflate.h>
 #include <new>
-#include <system_error>
 
+#include "common/parallel.h"
 #include "index/gz_member.h"
 #include "index/gz_source.h"
 
@@ -107,12 +107,8 @@ void produce_member(gz_source_t &src, std::unique_lock<std::mutex> &hold) {
 
 void start_member_producers(gz_source_t &src) {
   src.next_member = 0;
-  for (int i = 0; i < src.threads; ++i) {
-    try {
-      src.producers.emplace_back(member_thread, &src);
-    } catch (const std::system_error &) {
+  for (int i = 0; i < src.threads; ++i)
+    if (!start_thread(src.producers, member_thread, &src))
       break;
-    }
-  }
   src.inline_producer = src.producers.empty();
 }

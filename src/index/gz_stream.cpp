@@ -5,8 +5,8 @@
 // member are ignored, and a file that does not start like gzip is plain.
 #include <isa-l/igzip_lib.h>
 #include <new>
-#include <system_error>
 
+#include "common/parallel.h"
 #include "index/gz_member.h"
 #include "index/gz_source.h"
 
@@ -189,9 +189,6 @@ void start_stream_producer(gz_source_t &src, uint64_t offset, bool at_start) {
   src.stream.reset(new stream_state_t());
   src.stream->offset = offset;
   src.stream->at_start = at_start;
-  try {
-    src.producers.emplace_back(stream_thread, &src);
-  } catch (const std::system_error &) {
+  if (!start_thread(src.producers, stream_thread, &src))
     src.inline_producer = true;
-  }
 }

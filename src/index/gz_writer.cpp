@@ -5,11 +5,11 @@
 #include <libdeflate.h>
 #include <mutex>
 #include <new>
-#include <system_error>
 #include <thread>
 #include <unistd.h>
 
 #include "common/fd_write.h"
+#include "common/parallel.h"
 #include "index/gz_member.h"
 
 namespace {
@@ -164,13 +164,10 @@ void gz_writer_init(gz_writer_t &w, int fd, size_t block_bytes, int threads) {
   w.pool.reset(new member_pool_t());
   const size_t workers = threads > 0 ? size_t(threads) : 0;
   w.pool->slots.resize(workers > 0 ? workers + SPARE_SLOTS : 1);
-  for (size_t i = 0; i < workers; ++i) {
-    try {
-      w.pool->threads.emplace_back(compress_loop, w.pool.get());
-    } catch (const std::system_error &) {
-      break; // fewer threads, or none: the writer compresses itself
-    }
-  }
+  // Fewer threads, or none: then the writer compresses itself.
+  for (size_t i = 0; i < workers; ++i)
+    if (!start_thread(w.pool->threads, compress_loop, w.pool.get()))
+      break;
 }
 
 bool gz_writer_finish(gz_writer_t &w) {

@@ -39,8 +39,6 @@ int start_workers(run_shared_t &rs, std::vector<pthread_t> &threads) {
     }
     ++started;
   }
-  if (started == 0)
-    std::cerr << "ERROR: Could not start any worker thread" << std::endl;
   return started;
 }
 
@@ -82,6 +80,10 @@ int align_run(tolve_params_t *p) {
   p->num_SW = 0;
   ro_timer align_timer;
   int started = start_workers(rs, threads);
+  // A run one thread can finish is not given up for want of more: with no
+  // worker started, this thread does the work of one.
+  if (started == 0)
+    align_thread(&rs);
   for (int i = 0; i < started; ++i)
     pthread_join(threads[size_t(i)], nullptr);
   set_fatal_output_lock(nullptr);
@@ -90,8 +92,6 @@ int align_run(tolve_params_t *p) {
   p->reads_file[0]->close();
   if (p->paired)
     p->reads_file[1]->close();
-  if (started == 0)
-    return 1;
   bool damaged = report_damage(*p->reads_file[0]);
   if (p->paired && report_damage(*p->reads_file[1]))
     damaged = true;
