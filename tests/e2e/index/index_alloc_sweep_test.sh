@@ -9,7 +9,8 @@ gzip -dc "$DATA/lambda.fa.gz" >l.fa
 mkdir earlier
 echo "an earlier index" >earlier/o.tidx
 SEED=$PWD/earlier
-# Out of memory before the build starts, the command's general line.
+# index says it its own way from its first step to the last block; the
+# argument vector, built before the command starts, gets the general line.
 NO_MEMORY="ERROR: index: not enough memory
 ERROR: Not enough memory to build the index"
 
