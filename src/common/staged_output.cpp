@@ -395,24 +395,18 @@ int place_output(staged_file_t &f) {
 staged_outputs_t::~staged_outputs_t() { discard_outputs(*this); }
 
 int stage_output(staged_outputs_t &run, const std::string &path) {
-  run.files.emplace_back();
-  staged_file_t &f = run.files.back();
+  // Room first: an output whose temporary file exists must be on the list
+  // that removes it, and adding it then cannot fail.
+  run.files.reserve(run.files.size() + 1);
+  staged_file_t f;
   f.path = path;
   f.target = path;
-  int fd = -1;
-  try {
-    fd = place_output(f);
-    if (fd < 0)
-      raise_if_no_memory();
-  } catch (...) {
-    run.files.pop_back();
-    throw;
-  }
+  const int fd = place_output(f);
   if (fd < 0) {
-    const int place_errno = errno;
-    run.files.pop_back();
-    errno = place_errno;
+    raise_if_no_memory();
+    return -1;
   }
+  run.files.push_back(std::move(f));
   return fd;
 }
 

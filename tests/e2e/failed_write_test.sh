@@ -54,13 +54,9 @@ for c in "${CASES[@]}"; do
   done
   if have_strace; then
     for n in 1 2 3 5; do
-      # The leak checker cannot run under a tracer.
       # shellcheck disable=SC2086
-      ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
-        strace -qq -o /dev/null -P "$PWD/out" -e trace=write \
-        -e inject=write:error=EIO:when="$n" "$BIN" $cmd >out 2>err.full
-      STATUS=$?
-      tail -n +$((BANNER_LINES + 1)) err.full >err
+      strace_run -o /dev/null -P "$PWD/out" -e trace=write \
+        -e inject=write:error=EIO:when="$n" -- $cmd
       expect_failed "$status" "$line" "$cmd, write $n fails"
       expect_start "$cmd, write $n fails"
     done

@@ -34,24 +34,15 @@ awk 'BEGIN { FS = OFS = "\t" } $3 == "SNP" && NR % 10 == 1 { print $1, $2, ".", 
   g.edits >>c.vcf
 
 # traced ARGS...: the calls of a whole run, each with the path of the file
-# it names or acts on, in TRACE; the run must succeed.
-traced() {
-  ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
-    strace -f -qq -y -o trace -e trace="$CALLS" "$BIN" "$@" >out 2>err.full
-  STATUS=$?
-  tail -n +$((BANNER_LINES + 1)) err.full >err
-}
+# it names or acts on, in TRACE.
+traced() { strace_run -y -o trace -e trace="$CALLS" -- "$@"; }
 
 # failing CALL N ARGS...: a run whose N-th call of CALL fails with ENOMEM.
 failing() {
   local call=$1 n=$2
   shift 2
-  # The leak checker cannot run under a tracer.
-  ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
-    strace -f -qq -o /dev/null -e trace="$call" \
-    -e inject="$call":error=ENOMEM:when="$n" "$BIN" "$@" >out 2>err.full
-  STATUS=$?
-  tail -n +$((BANNER_LINES + 1)) err.full >err
+  strace_run -o /dev/null -e trace="$call" \
+    -e inject="$call":error=ENOMEM:when="$n" -- "$@"
 }
 
 # The call number (among calls of its kind) and kind of each traced call

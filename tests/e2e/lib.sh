@@ -150,6 +150,22 @@ have_strace() {
   return 1
 }
 
+# strace_run OPTIONS... -- ARGS...: like run, with the program under
+# strace -f given OPTIONS (what to trace, which call to fail).
+strace_run() {
+  local opts=()
+  while [ "$1" != -- ]; do
+    opts+=("$1")
+    shift
+  done
+  shift
+  # The leak checker cannot run under a tracer.
+  ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
+    strace -f -qq "${opts[@]}" "$BIN" "$@" >out 2>err.full
+  STATUS=$?
+  tail -n +$((BANNER_LINES + 1)) err.full >err
+}
+
 # have_read_error_file: true when reading /proc/self/mem at its start fails
 # (an I/O error), the stand-in for a file on a failing disk; otherwise it is
 # remembered as missing, as `have` does for a tool.

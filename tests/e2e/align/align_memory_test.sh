@@ -65,12 +65,8 @@ if have_strace; then
   enomem_open() {
     local path=$1 when=$2
     shift 2
-    # The leak checker cannot run under a tracer.
-    ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
-      strace -f -o /dev/null -P "$path" -e trace=openat \
-      -e inject=openat:error=ENOMEM:when="$when" "$BIN" "$@" >out 2>err.full
-    STATUS=$?
-    tail -n +$((BANNER_LINES + 1)) err.full >err
+    strace_run -o /dev/null -P "$path" -e trace=openat \
+      -e inject=openat:error=ENOMEM:when="$when" -- "$@"
   }
   for when in 1 2; do
     enomem_open big_2.fq $when align g.tidx -1 big_1.fq -2 big_2.fq
